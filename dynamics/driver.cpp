@@ -1,0 +1,33 @@
+#include "dynamics/driver.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace lsde {
+
+std::vector<Driver> alloc_driver(int k) {
+  return std::vector<Driver>(static_cast<std::size_t>(std::max(k, 0)));
+}
+
+void add_component(Driver& driver, double frequency, double amplitude, double phase) {
+  // Amortised growth: a block of many components is read in linear time.
+  driver.frequencies.push_back(frequency);
+  driver.amplitudes.push_back(amplitude);
+  driver.phases.push_back(phase);
+  ++driver.count;
+}
+
+std::vector<double> driveForce(std::span<const Driver> drives, double t, int n) {
+  std::vector<double> force(static_cast<std::size_t>(std::max(n, 0)), 0.0);
+  for (int i = 0; i < n; ++i) {
+    const Driver& d = drives[i];
+    double f = 0.0;
+    for (int j = 0; j < d.count; ++j)
+      f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
+    force[i] = f;
+  }
+  return force;
+}
+
+}  // namespace lsde

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "dynamics/verlet.hpp"
+#include "matrix/matrix.hpp"
+
+namespace lsde {
+
+/// n rows by 2n columns: −(M⁻¹·K) in columns 0 … n−1, −(M⁻¹·C) in columns n … 2n−1, so that
+/// S·[x; v] = −M⁻¹·K·x − M⁻¹·C·v.
+using SystemMatrix = Matrix;
+
+/// M⁻¹ and the system matrix built from it: what both solvers need from M, C and K.
+struct FirstOrderSystem {
+  Matrix inverseMass;
+  SystemMatrix system;
+};
+
+/// Inverts M (printing "Error, Singular" and returning nothing when it is singular) and
+/// forms S from the products M⁻¹·C, then M⁻¹·K.
+std::optional<FirstOrderSystem> makeFirstOrderSystem(const Matrix& M, const Matrix& C,
+                                                     const Matrix& K, int n);
+
+/// S·[positions; velocities] over n rows and 2n columns; the result holds 2n entries, the
+/// accelerations first.
+std::vector<double> applySystemMatrix(std::span<const double> positions,
+                                      std::span<const double> velocities, int n,
+                                      const SystemMatrix& s);
+
+/// The trajectory report: for each step i with i % interval == 0, "r= " and the n positions,
+/// "v= " and the n velocities of column i, each value as "%lf ", then "\n".
+/// Throws std::invalid_argument for an interval of 0.
+void printTrajectoryReport(const Trajectory& trajectory, int n, int steps, int interval);
+
+/// Throws std::invalid_argument for a report interval of 0; solvers check it before any work.
+void requireReportInterval(int interval);
+
+}  // namespace lsde

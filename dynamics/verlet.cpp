@@ -1,0 +1,42 @@
+#include "dynamics/verlet.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace lsde {
+
+Trajectory multiVerlet(const AccelerationFunction& acceleration, int n,
+                       std::span<const double> initialPositions,
+                       std::span<const double> initialVelocities, double dt, int steps) {
+  n = std::max(n, 0);
+  steps = std::max(steps, 0);
+  // The coefficients are exact doubles indexed by the step's parity.
+  static constexpr double kVelocityCoefficient[2] = {1.0, 1.0};
+  static constexpr double kPositionCoefficient[2] = {0.0, 2.0};
+
+  Trajectory trajectory(2 * n, steps);
+  std::vector<double> x(initialPositions.begin(), initialPositions.begin() + n);
+  std::vector<double> v(initialVelocities.begin(), initialVelocities.begin() + n);
+
+  for (int j = 0; j < steps; ++j) {
+    const double t = static_cast<double>(j) * dt;
+    const std::vector<double> a = acceleration(x, v, t, n);
+    if (a.size() < static_cast<std::size_t>(n)) {
+      throw std::invalid_argument("multiVerlet: the acceleration returned " +
+                                  std::to_string(a.size()) + " values for " + std::to_string(n) +
+                                  " coordinates");
+    }
+    const int p = j % 2;
+    for (int k = 0; k < n; ++k) {
+      // Spelled out in full even where a coefficient is 0: 0 × inf must still give NaN.
+      v[k] = kVelocityCoefficient[p] * (a[k] * dt) + v[k];
+      x[k] = kPositionCoefficient[p] * (v[k] * dt) + x[k];
+      trajectory[k][j] = x[k];
+      trajectory[n + k][j] = v[k];
+    }
+  }
+  return trajectory;
+}
+
+}  // namespace lsde

@@ -1,0 +1,77 @@
+#include "input/drives.hpp"
+
+#include <cstdio>
+#include <string>
+
+#include "input/fields.hpp"
+#include "input/input_error.hpp"
+#include "list/list.hpp"
+
+namespace lsde {
+namespace {
+
+/// The values of one drive line, and a list whose nodes point at them in line order.
+struct DriveValues {
+  std::vector<double> values;  // never resized once the list points into it
+  List list;
+};
+
+DriveValues readDriveLine(const Line& line) {
+  std::vector<Field> fields = splitFields(line);
+  while (!fields.empty() && fields.back().blank()) fields.pop_back();
+  for (std::size_t j = 0; j < fields.size(); ++j) {
+    if (fields[j].empty()) {
+      throw InputError(line.number, "empty field " + std::to_string(j + 1) + " between values");
+    }
+  }
+  DriveValues out;
+  out.values.reserve(fields.size());
+  Node* tail = nullptr;
+  for (const Field& field : fields) {
+    out.values.push_back(fieldValue(field));
+    tail = insertAfterTail(out.list.handle(), tail, &out.values.back());
+  }
+  return out;
+}
+
+void requireAtLeast(const DriveValues& line, const DriveValues& frequencies, int number,
+                    const char* what) {
+  if (line.values.size() < frequencies.values.size()) {
+    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) + " " +
+                                 what + " (one per frequency), found " +
+                                 std::to_string(line.values.size()));
+  }
+}
+
+double valueAt(const Node* node) { return *static_cast<const double*>(node->data); }
+
+}  // namespace
+
+Driver readDrives(Cursor& cursor) {
+  const Line frequencyLine = takeLine(cursor);
+  const Line amplitudeLine = takeLine(cursor);
+  const Line phaseLine = takeLine(cursor);
+  const DriveValues frequencies = readDriveLine(frequencyLine);
+  const DriveValues amplitudes = readDriveLine(amplitudeLine);
+  const DriveValues phases = readDriveLine(phaseLine);
+  requireAtLeast(amplitudes, frequencies, amplitudeLine.number, "amplitudes");
+  requireAtLeast(phases, frequencies, phaseLine.number, "phases");
+
+  Driver driver;
+  const Node* a = amplitudes.list.head;
+  const Node* p = phases.list.head;
+  for (const Node* f = frequencies.list.head; f != nullptr; f = f->next, a = a->next, p = p->next) {
+    std::fputs("\nADDING COMPONENT\n", stdout);
+    add_component(driver, valueAt(f), valueAt(a), valueAt(p));
+    std::printf("F= %lf\nA= %lf\nP= %lf\n", valueAt(f), valueAt(a), valueAt(p));
+  }
+  return driver;
+}
+
+std::vector<Driver> getDrives(Cursor& cursor, int k) {
+  std::vector<Driver> table = alloc_driver(k);
+  for (Driver& record : table) record = readDrives(cursor);
+  return table;
+}
+
+}  // namespace lsde

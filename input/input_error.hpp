@@ -1,0 +1,19 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lsde {
+
+/// A problem with the input file: what is wrong, and the line it is on (0 when no single line
+/// applies). The program reports it as "lsde: FILE:LINE: what" and exits with status 1.
+class InputError : public std::runtime_error {
+ public:
+  InputError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
+}  // namespace lsde

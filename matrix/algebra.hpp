@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "matrix/matrix.hpp"
+
+namespace lsde {
+
+/// Determinants with an absolute value below this bound count as singular.
+inline constexpr double kSingularBound = 1e-8;
+
+/// Copies the minor of src (order n) without row p and column q into the top-left
+/// (n-1)×(n-1) block of dst; dst's other entries are left as they were.
+void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n);
+
+/// Determinant by cofactor expansion along the first row; each level sums its terms
+/// det(minor) × (sign × a[0][f]) in column order, starting from 0.0. det of order 0 is 0.0.
+double det(const Matrix& a, int n);
+
+/// Fills dst (n×n) with the adjugate of a: dst[j][i] = (-1)^(i+j) det(minor(i, j)).
+void adjoint(const Matrix& a, Matrix& dst, int n);
+
+/// The inverse as adjugate / det, or, when |det| < 1e-8, prints "Error, Singular"
+/// (no line break) and returns nothing.
+std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n);
+
+/// A·B for n×n operands; each entry summed over k = 0, 1, … from 0.0.
+Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n);
+
+/// A·v for the top-left rows × cols block of A. The result has cols entries (at least
+/// as long as v): entry r < rows is row r of A times v summed over c from 0.0, the rest 0.0.
+/// Rows beyond cols have no place in the result and are not computed.
+/// Throws std::invalid_argument when A or v is smaller than rows × cols / cols.
+std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<const double> v,
+                                                 int rows, int cols);
+
+/// x followed by v, n entries of each.
+std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v, int n);
+
+}  // namespace lsde
