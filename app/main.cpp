@@ -36,6 +36,7 @@ void requireLineCount(long long present, int n) {
 
 int run(const std::string& path) {
   lsde::TextBuffer text = lsde::loadText(path);
+  if (text.empty()) throw lsde::InputError(0, "the file is empty");
   const long long lines = lsde::countLines(text);  // before any line end is cut
   lsde::Cursor cursor(text);
   const int n = lsde::readSize(cursor);

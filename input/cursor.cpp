@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "input/input_error.hpp"
 
 namespace lsde {
@@ -24,6 +26,12 @@ TextBuffer loadText(const std::string& path) {
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) throw InputError(0, std::string("cannot open: ") + std::strerror(errno));
+
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (static_cast<unsigned long long>(info.st_size) > kMaxFileBytes)
+      throw InputError(0, "file is 2 GiB or larger");
+  }
 
   // Read in growing chunks rather than trusting a seek: pipes and special files have no length.
   TextBuffer text;

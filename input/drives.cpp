@@ -37,13 +37,15 @@ DriveValues readDriveLine(const Line& line) {
 void requireAtLeast(const DriveValues& line, const DriveValues& frequencies, int number,
                     const char* what) {
   if (line.values.size() < frequencies.values.size()) {
-    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) + " " +
-                                 what + " (one per frequency), found " +
+    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) +
+                                 " values (one " + what + " per frequency), found " +
                                  std::to_string(line.values.size()));
   }
 }
 
-double valueAt(const Node* node) { return *static_cast<const double*>(node->data); }
+double valueAt(const Node* node) {
+  return *static_cast<const double*>(node->data);
+}
 
 }  // namespace
 
@@ -54,8 +56,8 @@ Driver readDrives(Cursor& cursor) {
   const DriveValues frequencies = readDriveLine(frequencyLine);
   const DriveValues amplitudes = readDriveLine(amplitudeLine);
   const DriveValues phases = readDriveLine(phaseLine);
-  requireAtLeast(amplitudes, frequencies, amplitudeLine.number, "amplitudes");
-  requireAtLeast(phases, frequencies, phaseLine.number, "phases");
+  requireAtLeast(amplitudes, frequencies, amplitudeLine.number, "amplitude");
+  requireAtLeast(phases, frequencies, phaseLine.number, "phase");
 
   Driver driver;
   const Node* a = amplitudes.list.head;

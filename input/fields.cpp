@@ -12,7 +12,9 @@ bool Field::blank() const {
   return true;
 }
 
-double fieldValue(const Field& field) { return std::strtod(field.begin, nullptr); }
+double fieldValue(const Field& field) {
+  return std::strtod(field.begin, nullptr);
+}
 
 std::vector<Field> splitFields(const Line& line, int limit) {
   std::vector<Field> fields;
