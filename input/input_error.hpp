@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace lsde {
 
@@ -15,5 +16,9 @@ class InputError : public std::runtime_error {
  private:
   int line_;
 };
+
+/// Up to 40 characters of text for an error message, quoted, with anything unprintable shown
+/// as '?' and "..." where it was cut.
+std::string excerpt(std::string_view text);
 
 }  // namespace lsde

@@ -88,8 +88,10 @@ TEST(Size, ReadsTheLeadingIntegerOfLineOne) {
 }
 
 TEST(Size, RejectsLinesWithoutAUsableSize) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"n=2", "expected the size n, found \"n=2\""},
+      {"\x01\xff" + std::string(50, 'x'),
+       "expected the size n, found \"??" + std::string(38, 'x') + "...\""},
       {"0", "the size n must be at least 1, found 0"},
       {"-1", "the size n must be at least 1, found -1"},
       {"2147483648", "the size n is too large (at most 2147483647)"},
