@@ -19,12 +19,6 @@ constexpr double kTimeStep = 0.01;
 constexpr int kSteps = 1000;
 constexpr int kReportInterval = 10;
 
-/// Stops the run with "lsde: FILE[:LINE]: message" on standard error.
-struct RunFailure {
-  int line;
-  std::string message;
-};
-
 // A well-formed file has the size line, 3n matrix rows, 3n drive lines and two state rows.
 void requireLineCount(long long present, int n) {
   const long long needed = 6LL * n + 3;
@@ -56,7 +50,8 @@ int run(const std::string& path) {
   if (!lsde::printDrivenLSDE(m, c, k, n, positions, velocities, kTimeStep, kSteps, drives,
                              kReportInterval)) {
     std::putchar('\n');  // ends the "Error, Singular" line
-    throw RunFailure{0, "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate"};
+    throw lsde::InputError(0,
+                           "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");
   }
   std::puts("Press <enter> to quit:");
   std::fflush(stdout);
@@ -81,8 +76,6 @@ int main(int argc, char** argv) {
     return run(path);
   } catch (const lsde::InputError& e) {
     return fail(path, e.line(), e.what());
-  } catch (const RunFailure& e) {
-    return fail(path, e.line, e.message);
   } catch (const std::bad_alloc&) {
     return fail(path, 0, "out of memory for a system of this size");
   } catch (const std::exception& e) {
