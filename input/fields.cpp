@@ -1,6 +1,7 @@
 #include "input/fields.hpp"
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,7 +13,34 @@ bool Field::blank() const {
   return true;
 }
 
-double fieldValue(const Field& field) { return std::strtod(field.begin, nullptr); }
+namespace {
+
+// White space as the C locale's isspace has it, which is what atof skips.
+bool isBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+double fieldValue(const Field& field) {
+  const char* p = field.begin;
+  while (isBlank(*p)) ++p;
+  const bool negative = *p == '-';
+  if (negative || *p == '+') ++p;
+  // Plain decimals only: digits, or a point and a digit, and no hexadecimal prefix. Both
+  // from_chars and strtod round correctly, so they agree wherever from_chars succeeds;
+  // inf, nan, hex and out-of-range values are left to strtod.
+  const bool decimal = isDigit(*p) || (*p == '.' && isDigit(p[1]));
+  if (decimal && !(p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))) {
+    double value = 0.0;
+    if (std::from_chars(p, field.end, value).ec == std::errc{}) return negative ? -value : value;
+  }
+  return std::strtod(field.begin, nullptr);
+}
 
 std::vector<Field> splitFields(const Line& line, int limit) {
   std::vector<Field> fields;

@@ -110,6 +110,10 @@ TEST(FieldValue, SpellingsMatchStrtod) {
                          "0.000000000000000000000000000000000001234567890123456789",
                          "3.14159265358979323846264338327950288419716939937510582097494459"};
   for (const char* text : table) expectSameAsStrtod(text);
+  // Mantissas far longer than any fast path keeps in a machine word.
+  expectSameAsStrtod(std::string(800, '9') + "e-800");
+  expectSameAsStrtod("0." + std::string(400, '0') + "1e400");
+  expectSameAsStrtod("1" + std::string(308, '0') + ".5");
 }
 
 // A random field: blanks, a sign, digits with a point, an exponent and trailing text, each
