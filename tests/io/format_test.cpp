@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "input/cursor.hpp"
+#include "input/drives.hpp"
 #include "matrix/print.hpp"
 
 namespace lsde {
@@ -160,6 +162,24 @@ TEST(PrintMat, RowsOfFixedValuesEachEndedByALineFeed) {
   }
   expected += "\n0.250000 -1.000000 \n";
   EXPECT_EQ(out, expected);
+}
+
+TEST(DriveEcho, EachComponentAsFourLinesWithPrintfValues) {
+  TextBuffer text = "1.5,-0.0000005,\n1,0.0078125,\n0,-1e300,\n,\n,\n,\n";
+  Cursor cursor(text);
+  testing::internal::CaptureStdout();
+  const std::vector<Driver> table = getDrives(cursor, 2);
+  const std::string out = testing::internal::GetCapturedStdout();
+  std::string expected;
+  for (int j = 0; j < 2; ++j) {
+    char component[1200];
+    std::snprintf(component, sizeof component, "\nADDING COMPONENT\nF= %lf\nA= %lf\nP= %lf\n",
+                  table[0].frequencies[j], table[0].amplitudes[j], table[0].phases[j]);
+    expected += component;
+  }
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(table[0].count, 2);
+  EXPECT_EQ(table[1].count, 0);
 }
 
 }  // namespace
