@@ -1,5 +1,6 @@
 #include "matrix/print.hpp"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -27,12 +28,32 @@ std::uint64_t roundedMicros(std::uint64_t mantissa, int shift) {
   return q;
 }
 
+// "00" "01" … "99": two decimal digits at a time.
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+char* writePair(std::uint32_t twoDigits, char* out) {
+  std::memcpy(out, kDigitPairs.data() + 2 * twoDigits, 2);
+  return out + 2;
+}
+
 char* writeMicros(std::uint64_t micros, char* out) {
-  out = std::to_chars(out, out + 20, micros / kMicros).ptr;
+  const std::uint64_t whole = micros / kMicros;
+  if (whole < 10)
+    *out++ = static_cast<char>('0' + whole);
+  else
+    out = std::to_chars(out, out + 20, whole).ptr;
   *out++ = '.';
-  auto fraction = static_cast<std::uint32_t>(micros % kMicros);
-  for (int i = 6; i-- > 0; fraction /= 10) out[i] = static_cast<char>('0' + fraction % 10);
-  return out + 6;
+  const auto fraction = static_cast<std::uint32_t>(micros % kMicros);
+  out = writePair(fraction / 10000, out);
+  out = writePair(fraction / 100 % 100, out);
+  return writePair(fraction % 100, out);
 }
 
 char* writeText(std::string_view s, char* out) {
