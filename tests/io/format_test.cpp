@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dynamics/system.hpp"
 #include "input/cursor.hpp"
 #include "input/drives.hpp"
 #include "matrix/print.hpp"
@@ -180,6 +181,25 @@ TEST(DriveEcho, EachComponentAsFourLinesWithPrintfValues) {
   EXPECT_EQ(out, expected);
   EXPECT_EQ(table[0].count, 2);
   EXPECT_EQ(table[1].count, 0);
+}
+
+TEST(TrajectoryReport, EveryIntervalthColumnAsPositionsThenVelocities) {
+  constexpr int n = 2;
+  constexpr int steps = 25;
+  Trajectory t(2 * n, steps);
+  for (int r = 0; r < 2 * n; ++r)
+    for (int c = 0; c < steps; ++c) t[r][c] = (r % 2 ? -1 : 1) * std::ldexp(c + 0.5, r - 8);
+  for (int interval : {10, -10}) {
+    testing::internal::CaptureStdout();
+    printTrajectoryReport(t, n, steps, interval);
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::string expected;
+    for (int c : {0, 10, 20}) {
+      expected += "r= " + viaPrintf(t[0][c]) + viaPrintf(t[1][c]) + "v= " + viaPrintf(t[2][c]) +
+                  viaPrintf(t[3][c]) + "\n";
+    }
+    EXPECT_EQ(out, expected) << "interval " << interval;
+  }
 }
 
 }  // namespace
