@@ -2,6 +2,7 @@
 // replace.
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -60,6 +61,21 @@ void BM_SnprintfLf(benchmark::State& state) {
   labelKind(state);
 }
 BENCHMARK(BM_SnprintfLf)->DenseRange(0, 2);
+
+// The standard library's fixed formatting with six decimals, for comparison.
+void BM_ToCharsFixed6(benchmark::State& state) {
+  const std::vector<double> v = values(static_cast<int>(state.range(0)));
+  char text[lsde::kMaxFixedChars];
+  for (auto _ : state) {
+    for (double x : v) {
+      benchmark::DoNotOptimize(
+          std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, 6).ptr);
+    }
+    benchmark::ClobberMemory();
+  }
+  labelKind(state);
+}
+BENCHMARK(BM_ToCharsFixed6)->DenseRange(0, 2);
 
 // The whole output path: formatting into the buffer and fwrite to a stream.
 void BM_OutputBufferToDevNull(benchmark::State& state) {
