@@ -3,6 +3,12 @@ APP_PACKAGES  := cmake g++ ninja-build
 TEST_PACKAGES := $(APP_PACKAGES) libgtest-dev gnuplot-nox
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev
 
+# make bench: sizes n = 2, 4, … up to BENCH_MAX_N, each timed BENCH_RUNS times; a run that
+# takes more than BENCH_TIMEOUT seconds of CPU ends its family.
+BENCH_MAX_N   ?= 2048
+BENCH_RUNS    ?= 5
+BENCH_TIMEOUT ?= 120
+
 .PHONY: all run plot test bench clean
 
 all:
@@ -26,6 +32,15 @@ test:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
+
+bench:
+	@scripts/ensure-deps.sh $(BENCH_PACKAGES)
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j 2 --target lsde-cli bench/all
+	@for b in build/release/bench/*_bench; do [ -x "$$b" ] || continue; "$$b" --benchmark_min_time=0.1 || exit 1; done
+	build/release/bench/run_table --lsde build/release/app/lsde \
+	  --gen build/release/bench/gen_system --work build/bench-work \
+	  --max-n $(BENCH_MAX_N) --runs $(BENCH_RUNS) --timeout $(BENCH_TIMEOUT)
 
 clean:
 	rm -rf build

@@ -28,27 +28,42 @@ void requireLineCount(long long present, int n) {
   }
 }
 
-int run(const std::string& path) {
+/// What a run reads from its input file.
+struct RunInput {
+  int n = 0;
+  lsde::Matrix m, c, k;
+  std::vector<lsde::Driver> drives;
+  std::vector<double> positions, velocities;
+};
+
+// Loads, parses and echoes the input file. The text buffer, as large as the file, is released
+// on return, before the simulation needs its memory.
+RunInput readInput(const std::string& path) {
   lsde::TextBuffer text = lsde::loadText(path);
   if (text.empty()) throw lsde::InputError(0, "the file is empty");
   const long long lines = lsde::countLines(text);  // before any line end is cut
   lsde::Cursor cursor(text);
-  const int n = lsde::readSize(cursor);
-  std::printf("%d\n", n);
-  requireLineCount(lines, n);
+  RunInput in;
+  in.n = lsde::readSize(cursor);
+  std::printf("%d\n", in.n);
+  requireLineCount(lines, in.n);
 
-  const lsde::Matrix m = lsde::getMatrix(n, n, cursor);
-  const lsde::Matrix c = lsde::getMatrix(n, n, cursor);
-  const lsde::Matrix k = lsde::getMatrix(n, n, cursor);
-  lsde::printMat(m, n, n);
-  lsde::printMat(c, n, n);
-  lsde::printMat(k, n, n);
-  const std::vector<lsde::Driver> drives = lsde::getDrives(cursor, n);
-  const std::vector<double> positions = lsde::getRow(cursor, n);
-  const std::vector<double> velocities = lsde::getRow(cursor, n);
+  in.m = lsde::getMatrix(in.n, in.n, cursor);
+  in.c = lsde::getMatrix(in.n, in.n, cursor);
+  in.k = lsde::getMatrix(in.n, in.n, cursor);
+  lsde::printMat(in.m, in.n, in.n);
+  lsde::printMat(in.c, in.n, in.n);
+  lsde::printMat(in.k, in.n, in.n);
+  in.drives = lsde::getDrives(cursor, in.n);
+  in.positions = lsde::getRow(cursor, in.n);
+  in.velocities = lsde::getRow(cursor, in.n);
+  return in;
+}
 
-  if (!lsde::printDrivenLSDE(m, c, k, n, positions, velocities, kTimeStep, kSteps, drives,
-                             kReportInterval)) {
+int run(const std::string& path) {
+  const RunInput in = readInput(path);
+  if (!lsde::printDrivenLSDE(in.m, in.c, in.k, in.n, in.positions, in.velocities, kTimeStep, kSteps,
+                             in.drives, kReportInterval)) {
     std::putchar('\n');  // ends the "Error, Singular" line
     throw lsde::InputError(0,
                            "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");

@@ -1,11 +1,12 @@
 #include "input/drives.hpp"
 
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "input/fields.hpp"
 #include "input/input_error.hpp"
 #include "list/list.hpp"
+#include "matrix/print.hpp"
 
 namespace lsde {
 namespace {
@@ -47,6 +48,13 @@ double valueAt(const Node* node) {
   return *static_cast<const double*>(node->data);
 }
 
+// One line of a component's echo: label, the value as "%lf", a line feed.
+void echoValue(OutputBuffer& echo, std::string_view label, double value) {
+  echo.text(label);
+  echo.number(value);
+  echo.put('\n');
+}
+
 }  // namespace
 
 Driver readDrives(Cursor& cursor) {
@@ -60,12 +68,15 @@ Driver readDrives(Cursor& cursor) {
   requireAtLeast(phases, frequencies, phaseLine.number, "phase");
 
   Driver driver;
+  OutputBuffer echo;
   const Node* a = amplitudes.list.head;
   const Node* p = phases.list.head;
   for (const Node* f = frequencies.list.head; f != nullptr; f = f->next, a = a->next, p = p->next) {
-    std::fputs("\nADDING COMPONENT\n", stdout);
+    echo.text("\nADDING COMPONENT\n");
     add_component(driver, valueAt(f), valueAt(a), valueAt(p));
-    std::printf("F= %lf\nA= %lf\nP= %lf\n", valueAt(f), valueAt(a), valueAt(p));
+    echoValue(echo, "F= ", valueAt(f));
+    echoValue(echo, "A= ", valueAt(a));
+    echoValue(echo, "P= ", valueAt(p));
   }
   return driver;
 }
