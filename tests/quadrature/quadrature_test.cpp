@@ -143,6 +143,8 @@ TEST(GridIntegration, VisitingOrderAndMembershipWeight) {
 TEST(GridIntegration, CountsRoundedStepsAndVisitsNothingInEmptyGrids) {
   EXPECT_EQ(boxSum(1, {1}, {3.5}, 1.0, always(1)), 3.0);  // 2.5 steps round away from zero
   EXPECT_EQ(boxSum(1, {1}, {3.4999}, 1.0, always(1)), 2.0);
+  // The last coordinate is 10 × 0.1 = 1, where ten additions of 0.1 give 0.9999999999999999.
+  EXPECT_EQ(boxSum(1, {0}, {1.1}, 0.1, [](const Point& p) { return p[0] == 1.0; }), 0.1);
   EXPECT_EQ(boxSum(0, {}, {}, 1.0, always(3), 0.5), 1.5);  // one point, m × v
   EXPECT_EQ(boxSum(3, {0, 0, 0}, {1, 0, 1}, 1.0, always(1)), 0.0);
   EXPECT_EQ(boxSum(2, {1, 1}, {0, 0}, 1.0, always(1)), 0.0);
