@@ -1,0 +1,88 @@
+#include "matrix/lu.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "matrix/checks.hpp"
+
+namespace lsde {
+
+namespace {
+
+// Columns of the inverse solved together: one panel of every row stays in cache.
+constexpr int kPanelWidth = 64;
+
+// row[j] ← row[j] − factor · source[j] for j in [first, last).
+void subtractScaled(double* __restrict row, double factor, const double* __restrict source,
+                    int first, int last) {
+  for (int j = first; j < last; ++j) row[j] = row[j] - factor * source[j];
+}
+
+}  // namespace
+
+LuDecomposition::LuDecomposition(const Matrix& a, int n)
+    : n_(std::max(n, 0)), lu_(n_, n_), rowOfPivot_(static_cast<std::size_t>(n_)) {
+  requireBlock("LuDecomposition", a, n_, n_);
+  for (int r = 0; r < n_; ++r) std::copy_n(a[r], n_, lu_[r]);
+  std::iota(rowOfPivot_.begin(), rowOfPivot_.end(), 0);
+
+  for (int k = 0; k < n_; ++k) {
+    int best = k;
+    for (int i = k + 1; i < n_; ++i)
+      if (std::abs(lu_[i][k]) > std::abs(lu_[best][k])) best = i;
+    if (best != k) {
+      std::swap_ranges(lu_[k], lu_[k] + n_, lu_[best]);
+      std::swap(rowOfPivot_[k], rowOfPivot_[best]);
+      oddSwaps_ = !oddSwaps_;
+    }
+    const double pivot = lu_[k][k];
+    if (pivot == 0.0) continue;  // the column is already zero from here down
+    for (int i = k + 1; i < n_; ++i) {
+      double* row = lu_[i];
+      if (row[k] == 0.0) continue;  // banded and sparse matrices skip most rows
+      row[k] = row[k] / pivot;
+      subtractScaled(row, row[k], lu_[k], k + 1, n_);
+    }
+  }
+}
+
+double LuDecomposition::determinant() const {
+  double product = 1.0;
+  for (int k = 0; k < n_; ++k) product = product * lu_[k][k];
+  return oddSwaps_ ? -product : product;
+}
+
+bool LuDecomposition::hasZeroPivot() const {
+  for (int k = 0; k < n_; ++k)
+    if (lu_[k][k] == 0.0) return true;
+  return false;
+}
+
+Matrix LuDecomposition::inverse() const {
+  Matrix x(n_, n_);
+  for (int first = 0; first < n_; first += kPanelWidth)
+    solvePanel(x, first, std::min(first + kPanelWidth, n_));
+  return x;
+}
+
+void LuDecomposition::solvePanel(Matrix& x, int first, int last) const {
+  // Right-hand side: the panel's columns of P (row i holds a 1 in column rowOfPivot_[i]).
+  for (int i = 0; i < n_; ++i) {
+    const int c = rowOfPivot_[i];
+    if (c >= first && c < last) x[i][c] = 1.0;
+  }
+  // L·Y = P from the top (L has a unit diagonal), then U·X = Y from the bottom.
+  for (int i = 0; i < n_; ++i) {
+    for (int k = 0; k < i; ++k)
+      if (lu_[i][k] != 0.0) subtractScaled(x[i], lu_[i][k], x[k], first, last);
+  }
+  for (int i = n_ - 1; i >= 0; --i) {
+    for (int k = i + 1; k < n_; ++k)
+      if (lu_[i][k] != 0.0) subtractScaled(x[i], lu_[i][k], x[k], first, last);
+    const double pivot = lu_[i][i];
+    for (int j = first; j < last; ++j) x[i][j] = x[i][j] / pivot;
+  }
+}
+
+}  // namespace lsde

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "matrix/matrix.hpp"
+
+namespace lsde {
+
+/// The non-zero entries of a rows × cols matrix block, row by row in column order, for repeated
+/// products with vectors: a banded or diagonal matrix then costs one multiply-add per non-zero
+/// entry instead of one per entry, with the same bits as the dense sum.
+class SparseRows {
+ public:
+  /// Collects the non-zero entries (NaN counts as non-zero) of the top-left rows × cols block of
+  /// a, with rows and cols treated as alloc_vector_matrix_multiply treats them.
+  /// Throws std::invalid_argument when a is smaller than that block.
+  SparseRows(const Matrix& a, int rows, int cols);
+
+  int rows() const { return rows_; }
+  int cols() const { return cols_; }
+  std::size_t nonZeros() const { return values_.size(); }
+
+  /// The block times v, with the result alloc_vector_matrix_multiply gives for the matrix this
+  /// was built from, bit for bit. Throws std::invalid_argument when v has fewer than cols entries.
+  std::vector<double> multiply(std::span<const double> v) const;
+
+ private:
+  // Row r of the block times v over every column, a skipped entry counting as 0.0.
+  double denseRowProduct(int r, std::span<const double> v) const;
+
+  int rows_;
+  int cols_;
+  std::vector<std::size_t> rowStart_;  // row r's entries are [rowStart_[r], rowStart_[r + 1])
+  std::vector<int> columns_;
+  std::vector<double> values_;
+};
+
+}  // namespace lsde
