@@ -22,6 +22,40 @@ double timesSign(double x, bool negative) {
   return negative && !std::isnan(x) ? -x : x;
 }
 
+// The index of the lowest bit of a mask that is not 0 (countr_zero without its test for 0).
+unsigned lowestColumn(std::uint32_t nonZero) {
+  return static_cast<unsigned>(__builtin_ctz(nonZero));
+}
+
+// Row elements times the sign of a column in an even [0] or odd [1] place of its set.
+using SignedElements = std::array<std::array<double, CofactorTable::kMaxOrder>, 2>;
+
+// Sets expanded side by side: their sums are independent and overlap in the pipeline.
+constexpr int kLanes = 4;
+
+// Expands `lanes` sets of `size` columns each along the row whose signed elements are given:
+// each entry is the sum, from 0.0 in column order, of sub-determinant × signed element.
+template <int lanes>
+void expandSets(double* table, const std::uint32_t* sets, int size,
+                const SignedElements& signedElement) {
+  std::array<double, lanes> sum;
+  std::array<std::uint32_t, lanes> rest;
+  for (int l = 0; l < lanes; ++l) {
+    sum[l] = 0.0;
+    rest[l] = sets[l];
+  }
+  for (int place = 0; place < size; ++place) {
+    const auto& signedRow = signedElement[place & 1];
+    for (int l = 0; l < lanes; ++l) {
+      const std::uint32_t column = rest[l] & (0u - rest[l]);
+      const unsigned c = lowestColumn(rest[l]);
+      rest[l] ^= column;
+      sum[l] = sum[l] + table[sets[l] ^ column] * signedRow[c];
+    }
+  }
+  for (int l = 0; l < lanes; ++l) table[sets[l]] = sum[l];
+}
+
 Matrix topLeftBlock(const Matrix& a, int n) {
   Matrix block(n, n);
   for (int r = 0; r < n; ++r)
@@ -52,22 +86,22 @@ void CofactorTable::expandLevel(int size, int row) {
     for (int c = 0; c < n_; ++c) table_[Mask{1} << c] = element[c];
     return;
   }
-  // signedElement[odd][c]: the element times the sign of a column in an even or odd place.
-  std::array<std::array<double, kMaxOrder>, 2> signedElement;
+  SignedElements signedElement;
   for (int c = 0; c < n_; ++c) {
     signedElement[0][c] = element[c];
     signedElement[1][c] = timesSign(element[c], true);
   }
   const Mask end = Mask{1} << n_;
-  for (Mask set = (Mask{1} << size) - 1; set < end; set = nextSameSize(set)) {
-    double sum = 0.0;
-    int odd = 0;
-    for (Mask rest = set; rest != 0; rest &= rest - 1) {
-      const int c = std::countr_zero(rest);
-      sum = sum + table_[set ^ (Mask{1} << c)] * signedElement[odd][c];
-      odd ^= 1;
+  Mask set = (Mask{1} << size) - 1;
+  while (set < end) {
+    std::array<Mask, kLanes> group;
+    int count = 0;
+    for (; count < kLanes && set < end; ++count, set = nextSameSize(set)) group[count] = set;
+    if (count == kLanes) {
+      expandSets<kLanes>(table_.data(), group.data(), size, signedElement);
+    } else {
+      for (int l = 0; l < count; ++l) expandSets<1>(table_.data(), &group[l], size, signedElement);
     }
-    table_[set] = sum;
   }
 }
 
