@@ -1,6 +1,7 @@
 #include "matrix/sparse_rows.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "matrix/checks.hpp"
 
@@ -30,13 +31,36 @@ std::vector<double> SparseRows::multiply(std::span<const double> v) const {
   }
   // Every sum starts at +0.0 and so never becomes −0.0: a skipped ±0 × finite term, itself
   // ±0, could not have changed it.
-  for (int r = 0; r < rows_; ++r) {
-    double sum = 0.0;
-    for (std::size_t e = rowStart_[r]; e < rowStart_[r + 1]; ++e)
-      sum = sum + values_[e] * v[columns_[e]];
-    out[r] = sum;
-  }
+  int r = 0;
+  for (; r + kRowsAtOnce <= rows_; r += kRowsAtOnce) sparseRowProducts(r, v, out);
+  for (; r < rows_; ++r) out[r] = finishRow(r, rowStart_[r], 0.0, v);
   return out;
+}
+
+void SparseRows::sparseRowProducts(int first, std::span<const double> v,
+                                   std::vector<double>& out) const {
+  // The rows advance side by side over their common length, then each finishes alone; every
+  // sum still runs over its own row in column order.
+  std::array<std::size_t, kRowsAtOnce> e;
+  std::array<double, kRowsAtOnce> sum;
+  std::size_t common = values_.size();
+  for (int l = 0; l < kRowsAtOnce; ++l) {
+    e[l] = rowStart_[first + l];
+    sum[l] = 0.0;
+    common = std::min(common, rowStart_[first + l + 1] - e[l]);
+  }
+  for (std::size_t t = 0; t < common; ++t) {
+    for (int l = 0; l < kRowsAtOnce; ++l) {
+      sum[l] = sum[l] + values_[e[l]] * v[columns_[e[l]]];
+      ++e[l];
+    }
+  }
+  for (int l = 0; l < kRowsAtOnce; ++l) out[first + l] = finishRow(first + l, e[l], sum[l], v);
+}
+
+double SparseRows::finishRow(int r, std::size_t e, double sum, std::span<const double> v) const {
+  for (; e < rowStart_[r + 1]; ++e) sum = sum + values_[e] * v[columns_[e]];
+  return sum;
 }
 
 double SparseRows::denseRowProduct(int r, std::span<const double> v) const {

@@ -27,6 +27,13 @@ class SparseRows {
   std::vector<double> multiply(std::span<const double> v) const;
 
  private:
+  // Rows summed side by side: independent sums overlap instead of waiting on each other.
+  static constexpr int kRowsAtOnce = 4;
+
+  // Rows first … first + kRowsAtOnce − 1 times v over their non-zero entries, into out.
+  void sparseRowProducts(int first, std::span<const double> v, std::vector<double>& out) const;
+  // Row r's partial sum, continued from entry e to the row's end.
+  double finishRow(int r, std::size_t e, double sum, std::span<const double> v) const;
   // Row r of the block times v over every column, a skipped entry counting as 0.0.
   double denseRowProduct(int r, std::span<const double> v) const;
 
