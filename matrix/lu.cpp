@@ -61,27 +61,41 @@ bool LuDecomposition::hasZeroPivot() const {
 
 Matrix LuDecomposition::inverse() const {
   Matrix x(n_, n_);
-  for (int first = 0; first < n_; first += kPanelWidth)
-    solvePanel(x, first, std::min(first + kPanelWidth, n_));
+  std::vector<double> panel;
+  for (int first = 0; first < n_; first += kPanelWidth) {
+    const int width = std::min(kPanelWidth, n_ - first);
+    solvePanel(panel, first, width);
+    for (int i = 0; i < n_; ++i)
+      std::copy_n(panel.data() + static_cast<std::size_t>(i) * width, width, x[i] + first);
+  }
   return x;
 }
 
-void LuDecomposition::solvePanel(Matrix& x, int first, int last) const {
+void LuDecomposition::solvePanel(std::vector<double>& panel, int first, int width) const {
+  // The panel's rows lie side by side in one block that stays in cache; row i starts at i·width.
+  panel.assign(static_cast<std::size_t>(n_) * static_cast<std::size_t>(width), 0.0);
+  const auto row = [&panel, width](int i) {
+    return panel.data() + static_cast<std::size_t>(i) * width;
+  };
   // Right-hand side: the panel's columns of P (row i holds a 1 in column rowOfPivot_[i]).
+  // Rows above the first 1 stay zero through the forward pass and are not visited.
+  int top = n_;
   for (int i = 0; i < n_; ++i) {
-    const int c = rowOfPivot_[i];
-    if (c >= first && c < last) x[i][c] = 1.0;
+    const int c = rowOfPivot_[i] - first;
+    if (c < 0 || c >= width) continue;
+    row(i)[c] = 1.0;
+    top = std::min(top, i);
   }
   // L·Y = P from the top (L has a unit diagonal), then U·X = Y from the bottom.
-  for (int i = 0; i < n_; ++i) {
-    for (int k = 0; k < i; ++k)
-      if (lu_[i][k] != 0.0) subtractScaled(x[i], lu_[i][k], x[k], first, last);
+  for (int i = top + 1; i < n_; ++i) {
+    for (int k = top; k < i; ++k)
+      if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
   }
   for (int i = n_ - 1; i >= 0; --i) {
     for (int k = i + 1; k < n_; ++k)
-      if (lu_[i][k] != 0.0) subtractScaled(x[i], lu_[i][k], x[k], first, last);
+      if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
     const double pivot = lu_[i][i];
-    for (int j = first; j < last; ++j) x[i][j] = x[i][j] / pivot;
+    for (int j = 0; j < width; ++j) row(i)[j] = row(i)[j] / pivot;
   }
 }
 

@@ -24,8 +24,8 @@ class LuDecomposition {
   bool hasZeroPivot() const;
 
  private:
-  // Fills the columns [first, last) of the inverse.
-  void solvePanel(Matrix& x, int first, int last) const;
+  // Solves for the columns first … first + width − 1 of the inverse, into panel (n × width).
+  void solvePanel(std::vector<double>& panel, int first, int width) const;
 
   int n_;
   Matrix lu_;

@@ -3,18 +3,37 @@
 #include <algorithm>
 #include <array>
 
+#include "matrix/algebra.hpp"
 #include "matrix/checks.hpp"
 
 namespace lsde {
 
+namespace {
+
+bool isNonZero(double x) {
+  return x != 0.0;
+}  // true for NaN
+
+}  // namespace
+
 SparseRows::SparseRows(const Matrix& a, int rows, int cols)
     : rows_(std::clamp(rows, 0, std::max(cols, 0))), cols_(std::max(cols, 0)) {
   requireBlock("SparseRows", a, rows_, cols_);
+  for (int r = 0; r < rows_; ++r)
+    nonZeros_ += static_cast<std::size_t>(std::count_if(a[r], a[r] + cols_, isNonZero));
+  // Beyond half full, a sparse entry's index costs more than the zeros it saves.
+  if (2 * nonZeros_ > static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)) {
+    dense_.emplace(rows_, cols_);
+    for (int r = 0; r < rows_; ++r) std::copy_n(a[r], cols_, (*dense_)[r]);
+    return;
+  }
   rowStart_.reserve(static_cast<std::size_t>(rows_) + 1);
+  columns_.reserve(nonZeros_);
+  values_.reserve(nonZeros_);
   rowStart_.push_back(0);
   for (int r = 0; r < rows_; ++r) {
     for (int c = 0; c < cols_; ++c) {
-      if (a[r][c] == 0.0) continue;
+      if (!isNonZero(a[r][c])) continue;
       columns_.push_back(c);
       values_.push_back(a[r][c]);
     }
@@ -24,6 +43,7 @@ SparseRows::SparseRows(const Matrix& a, int rows, int cols)
 
 std::vector<double> SparseRows::multiply(std::span<const double> v) const {
   requireLength("SparseRows::multiply", v, cols_);
+  if (dense_) return alloc_vector_matrix_multiply(*dense_, v, rows_, cols_);
   std::vector<double> out(static_cast<std::size_t>(cols_), 0.0);
   if (!allFinite(v.first(static_cast<std::size_t>(cols_)))) {
     for (int r = 0; r < rows_; ++r) out[r] = denseRowProduct(r, v);

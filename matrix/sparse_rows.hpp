@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -8,19 +9,22 @@
 
 namespace lsde {
 
-/// The non-zero entries of a rows × cols matrix block, row by row in column order, for repeated
-/// products with vectors: a banded or diagonal matrix then costs one multiply-add per non-zero
-/// entry instead of one per entry, with the same bits as the dense sum.
+/// A rows × cols matrix block prepared for repeated products with vectors: its non-zero entries
+/// row by row in column order, so that a banded or diagonal matrix costs one multiply-add per
+/// non-zero entry instead of one per entry, with the same bits as the dense sum. A block that is
+/// mostly non-zero is kept whole, since the dense sum is then faster.
 class SparseRows {
  public:
-  /// Collects the non-zero entries (NaN counts as non-zero) of the top-left rows × cols block of
-  /// a, with rows and cols treated as alloc_vector_matrix_multiply treats them.
+  /// Prepares the top-left rows × cols block of a (NaN counts as non-zero), with rows and cols
+  /// treated as alloc_vector_matrix_multiply treats them.
   /// Throws std::invalid_argument when a is smaller than that block.
   SparseRows(const Matrix& a, int rows, int cols);
 
   int rows() const { return rows_; }
   int cols() const { return cols_; }
-  std::size_t nonZeros() const { return values_.size(); }
+  std::size_t nonZeros() const { return nonZeros_; }
+  /// True when the block is kept whole rather than as its non-zero entries.
+  bool isDense() const { return dense_.has_value(); }
 
   /// The block times v, with the result alloc_vector_matrix_multiply gives for the matrix this
   /// was built from, bit for bit. Throws std::invalid_argument when v has fewer than cols entries.
@@ -39,6 +43,8 @@ class SparseRows {
 
   int rows_;
   int cols_;
+  std::size_t nonZeros_ = 0;
+  std::optional<Matrix> dense_;
   std::vector<std::size_t> rowStart_;  // row r's entries are [rowStart_[r], rowStart_[r + 1])
   std::vector<int> columns_;
   std::vector<double> values_;
