@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 
 #include "matrix/checks.hpp"
 #include "matrix/cofactor_table.hpp"
@@ -23,29 +25,15 @@ bool isExactOrder(int n) {
   return n <= kExactInverseMaxOrder;
 }
 
-// Beyond the exact orders: det · A⁻¹, or for a singular matrix every cofactor on its own.
-void adjugateByElimination(const Matrix& a, Matrix& dst, int n) {
-  const LuDecomposition lu(a, n);
-  if (!lu.hasZeroPivot()) {
-    const double d = lu.determinant();
-    const Matrix inverse = lu.inverse();
-    for (int i = 0; i < n; ++i)
-      for (int j = 0; j < n; ++j) dst[i][j] = d * inverse[i][j];
-    return;
-  }
-  Matrix minor(n - 1, n - 1);
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      getCofactor(a, minor, i, j, n);
-      const int sign = (i + j) % 2 == 0 ? 1 : -1;
-      dst[j][i] = det(minor, n - 1) * sign;
-    }
-  }
-}
-
 }  // namespace
 
 void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n) {
+  if (n <= 0) return;
+  // A row or column outside the matrix would be kept, and the copy would overrun dst.
+  if (p < 0 || p >= n || q < 0 || q >= n) {
+    throw std::invalid_argument("getCofactor: row " + std::to_string(p) + " and column " +
+                                std::to_string(q) + " must lie in 0 … " + std::to_string(n - 1));
+  }
   requireBlock("getCofactor", src, n, n);
   requireBlock("getCofactor", dst, n - 1, n - 1);
   int i = 0;
@@ -81,7 +69,7 @@ void adjoint(const Matrix& a, Matrix& dst, int n) {
     CofactorTable(a, n).adjugate(dst);
     return;
   }
-  adjugateByElimination(a, dst, n);
+  luAdjugate(a, dst, n);
 }
 
 std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n) {

@@ -19,6 +19,18 @@ void subtractScaled(double* __restrict row, double factor, const double* __restr
   for (int j = first; j < last; ++j) row[j] = row[j] - factor * source[j];
 }
 
+// A row unlikely to lie in the span of any n − 1 rows of a: values without a rational pattern,
+// scaled to the matrix's entries.
+std::vector<double> probeRow(const Matrix& a, int n) {
+  double scale = 0.0;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c)
+      if (std::isfinite(a[r][c])) scale = std::max(scale, std::abs(a[r][c]));
+  std::vector<double> z(static_cast<std::size_t>(n));
+  for (int j = 0; j < n; ++j) z[j] = std::sin(j + 1.0) * (scale > 0.0 ? scale : 1.0);
+  return z;
+}
+
 }  // namespace
 
 LuDecomposition::LuDecomposition(const Matrix& a, int n)
@@ -59,6 +71,18 @@ bool LuDecomposition::hasZeroPivot() const {
   return false;
 }
 
+std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
+  std::vector<double> x(static_cast<std::size_t>(n_));
+  for (int i = 0; i < n_; ++i) x[i] = b[rowOfPivot_[i]];
+  for (int i = 0; i < n_; ++i)
+    for (int k = 0; k < i; ++k) x[i] = x[i] - lu_[i][k] * x[k];
+  for (int i = n_ - 1; i >= 0; --i) {
+    for (int k = i + 1; k < n_; ++k) x[i] = x[i] - lu_[i][k] * x[k];
+    x[i] = x[i] / lu_[i][i];
+  }
+  return x;
+}
+
 Matrix LuDecomposition::inverse() const {
   Matrix x(n_, n_);
   std::vector<double> panel;
@@ -96,6 +120,41 @@ void LuDecomposition::solvePanel(std::vector<double>& panel, int first, int widt
       if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
     const double pivot = lu_[i][i];
     for (int j = 0; j < width; ++j) row(i)[j] = row(i)[j] / pivot;
+  }
+}
+
+void luAdjugate(const Matrix& a, Matrix& dst, int n) {
+  n = std::max(n, 0);
+  requireBlock("luAdjugate", dst, n, n);
+  const LuDecomposition lu(a, n);
+  if (!lu.hasZeroPivot()) {
+    const double d = lu.determinant();
+    const Matrix inverse = lu.inverse();
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) dst[i][j] = d * inverse[i][j];
+    return;
+  }
+  // Column i of the adjugate holds the cofactors of row i, which do not depend on that row:
+  // it is column i of adj(B) = det(B)·B⁻¹ for A with row i replaced by any z. Such a B is
+  // invertible when the other rows are independent and z is not in their span; when they are
+  // dependent, every cofactor of row i is 0.
+  const std::vector<double> z = probeRow(a, n);
+  Matrix b(n, n);
+  for (int r = 0; r < n; ++r) std::copy_n(a[r], n, b[r]);
+  std::vector<double> unit(static_cast<std::size_t>(n), 0.0);
+  for (int i = 0; i < n; ++i) {
+    std::copy_n(z.begin(), n, b[i]);
+    const LuDecomposition probe(b, n);
+    std::copy_n(a[i], n, b[i]);
+    if (probe.hasZeroPivot()) {
+      for (int j = 0; j < n; ++j) dst[j][i] = 0.0;
+      continue;
+    }
+    unit[i] = 1.0;
+    const std::vector<double> column = probe.solve(unit);
+    unit[i] = 0.0;
+    const double d = probe.determinant();
+    for (int j = 0; j < n; ++j) dst[j][i] = d * column[j];
   }
 }
 

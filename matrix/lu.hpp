@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "matrix/matrix.hpp"
@@ -20,6 +21,9 @@ class LuDecomposition {
   /// A⁻¹, solved column panel by panel from L·U·X = P. Meaningful only when no pivot is 0.
   Matrix inverse() const;
 
+  /// x with A·x = b (b has n entries). Meaningful only when no pivot is 0.
+  std::vector<double> solve(std::span<const double> b) const;
+
   /// True when a pivot is exactly 0: the matrix is singular and has no inverse.
   bool hasZeroPivot() const;
 
@@ -32,5 +36,9 @@ class LuDecomposition {
   std::vector<int> rowOfPivot_;  // row i of P·A is row rowOfPivot_[i] of A
   bool oddSwaps_ = false;
 };
+
+/// The adjugate of the n×n block of a into dst (n×n) by elimination: det · A⁻¹, and for a
+/// singular matrix each column from an invertible matrix with the same cofactors.
+void luAdjugate(const Matrix& a, Matrix& dst, int n);
 
 }  // namespace lsde
