@@ -19,6 +19,18 @@ void subtractScaled(double* __restrict row, double factor, const double* __restr
   for (int j = first; j < last; ++j) row[j] = row[j] - factor * source[j];
 }
 
+// The first index in [from, to) whose entry is not zero, or `to`.
+int startOfNonZeros(const double* row, int from, int to) {
+  while (from < to && row[from] == 0.0) ++from;
+  return from;
+}
+
+// One past the last index in [from, to) whose entry is not zero, or `from`.
+int endOfNonZeros(const double* row, int from, int to) {
+  while (to > from && row[to - 1] == 0.0) --to;
+  return to;
+}
+
 // A row unlikely to lie in the span of any n − 1 rows of a: values without a rational pattern,
 // scaled to the matrix's entries.
 std::vector<double> probeRow(const Matrix& a, int n) {
@@ -50,12 +62,20 @@ LuDecomposition::LuDecomposition(const Matrix& a, int n)
     }
     const double pivot = lu_[k][k];
     if (pivot == 0.0) continue;  // the column is already zero from here down
+    // Banded and sparse matrices skip most rows and most of each row.
+    const int end = endOfNonZeros(lu_[k], k + 1, n_);
     for (int i = k + 1; i < n_; ++i) {
       double* row = lu_[i];
-      if (row[k] == 0.0) continue;  // banded and sparse matrices skip most rows
+      if (row[k] == 0.0) continue;
       row[k] = row[k] / pivot;
-      subtractScaled(row, row[k], lu_[k], k + 1, n_);
+      subtractScaled(row, row[k], lu_[k], k + 1, end);
     }
+  }
+  lowerStart_.resize(static_cast<std::size_t>(n_));
+  upperEnd_.resize(static_cast<std::size_t>(n_));
+  for (int i = 0; i < n_; ++i) {
+    lowerStart_[i] = startOfNonZeros(lu_[i], 0, i);
+    upperEnd_[i] = endOfNonZeros(lu_[i], i + 1, n_);
   }
 }
 
@@ -75,9 +95,9 @@ std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
   std::vector<double> x(static_cast<std::size_t>(n_));
   for (int i = 0; i < n_; ++i) x[i] = b[rowOfPivot_[i]];
   for (int i = 0; i < n_; ++i)
-    for (int k = 0; k < i; ++k) x[i] = x[i] - lu_[i][k] * x[k];
+    for (int k = lowerStart_[i]; k < i; ++k) x[i] = x[i] - lu_[i][k] * x[k];
   for (int i = n_ - 1; i >= 0; --i) {
-    for (int k = i + 1; k < n_; ++k) x[i] = x[i] - lu_[i][k] * x[k];
+    for (int k = i + 1; k < upperEnd_[i]; ++k) x[i] = x[i] - lu_[i][k] * x[k];
     x[i] = x[i] / lu_[i][i];
   }
   return x;
@@ -112,11 +132,11 @@ void LuDecomposition::solvePanel(std::vector<double>& panel, int first, int widt
   }
   // L·Y = P from the top (L has a unit diagonal), then U·X = Y from the bottom.
   for (int i = top + 1; i < n_; ++i) {
-    for (int k = top; k < i; ++k)
+    for (int k = std::max(top, lowerStart_[i]); k < i; ++k)
       if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
   }
   for (int i = n_ - 1; i >= 0; --i) {
-    for (int k = i + 1; k < n_; ++k)
+    for (int k = i + 1; k < upperEnd_[i]; ++k)
       if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
     const double pivot = lu_[i][i];
     for (int j = 0; j < width; ++j) row(i)[j] = row(i)[j] / pivot;

@@ -34,6 +34,8 @@ class LuDecomposition {
   int n_;
   Matrix lu_;
   std::vector<int> rowOfPivot_;  // row i of P·A is row rowOfPivot_[i] of A
+  std::vector<int> lowerStart_;  // row i of L is zero before column lowerStart_[i]
+  std::vector<int> upperEnd_;    // row i of U is zero from column upperEnd_[i] on
   bool oddSwaps_ = false;
 };
 

@@ -21,6 +21,15 @@ bool allFiniteBlock(const Matrix& m, int n) {
   return true;
 }
 
+// True when at most half of the n×n block is non-zero (NaN counts as non-zero).
+bool mostlyZero(const Matrix& m, int n) {
+  std::size_t nonZeros = 0;
+  for (int r = 0; r < n; ++r)
+    nonZeros +=
+        static_cast<std::size_t>(std::count_if(m[r], m[r] + n, [](double x) { return x != 0.0; }));
+  return 2 * nonZeros <= static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+}
+
 // out[j] ← out[j] + factor · row[j] for j in [first, last).
 void addScaled(double* __restrict out, double factor, const double* __restrict row, int first,
                int last) {
@@ -38,6 +47,14 @@ Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n) {
   // order outside the rows. R starts at +0.0 and so never becomes −0.0: a ±0 × finite term
   // cannot change it, and A's zeros are skipped while B has no inf or NaN.
   const bool skipZeros = allFiniteBlock(b, n);
+  if (skipZeros && mostlyZero(a, n)) {
+    // Few terms per row: each row of B is needed once per non-zero entry, so one pass over A
+    // in plain i-k-j order beats reading A again for every block of B.
+    for (int i = 0; i < n; ++i)
+      for (int k = 0; k < n; ++k)
+        if (a[i][k] != 0.0) addScaled(r[i], a[i][k], b[k], 0, n);
+    return r;
+  }
   for (int j0 = 0; j0 < n; j0 += kColumnBlock) {
     const int j1 = std::min(j0 + kColumnBlock, n);
     for (int k0 = 0; k0 < n; k0 += kDepthBlock) {

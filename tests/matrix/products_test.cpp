@@ -83,6 +83,18 @@ TEST(MatrixProduct, SameBitsAsTheTripleLoop) {
   }
 }
 
+TEST(MatrixProduct, MostlyZeroLeftOperandSameBitsAsTheTripleLoop) {
+  std::mt19937_64 rng(14);
+  for (int n : {5, 300}) {
+    for (Entries right : {Entries::kGeneral, Entries::kWithInfinities}) {
+      SCOPED_TRACE(testing::Message() << "n = " << n << ", " << name(right));
+      const Matrix a = banded(n, n, rng);
+      const Matrix b = randomMatrix(n, right, rng);
+      EXPECT_TRUE(sameBits(alloc_matrix_matrix_multiply(a, b, n), naiveProduct(a, b, n), n, n));
+    }
+  }
+}
+
 TEST(MatrixProduct, ZerosAreNotSkippedAgainstInfinity) {
   const Matrix diagonal{{2, 0}, {0, -0.0}};
   const Matrix b{{1, kInf}, {3, 4}};
