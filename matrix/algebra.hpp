@@ -14,10 +14,13 @@ namespace lsde {
 /// Determinants with an absolute value below this bound count as singular.
 inline constexpr double kSingularBound = 1e-8;
 
-/// Up to this order det, adjoint and alloc_inverse_matrix are exact to the last bit: the
-/// cofactor expansion, each sub-determinant computed once (2^n doubles of memory). Beyond it
-/// they use LU with partial pivoting: the same results within rounding, det as the product of
-/// the pivots.
+/// det, adjoint and alloc_inverse_matrix are exact to the last bit up to this order; beyond, the
+/// same results within rounding. Up to it they carry out the cofactor expansion, each
+/// sub-determinant computed once (2^n doubles of memory; an inverse of order 22 takes about
+/// 0.7 s); beyond it they use LU with partial pivoting, det being the product of the pivots.
+/// Exact means the bits of the recursive expansion, negative zeros included; only where two
+/// different NaNs meet in one operation is the one passed on the compiler's choice, as it is for
+/// the recursion itself.
 inline constexpr int kExactInverseMaxOrder = 22;
 
 /// Copies the minor of src (order n) without row p and column q into the top-left
@@ -30,11 +33,12 @@ void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n);
 double det(const Matrix& a, int n);
 
 /// Fills dst (n×n) with the adjugate of a: dst[j][i] = (-1)^(i+j) det(minor(i, j)); 1.0 for
-/// order 1, where a is not read.
+/// order 1, where a is not read. Beyond kExactInverseMaxOrder: by elimination (luAdjugate).
 void adjoint(const Matrix& a, Matrix& dst, int n);
 
 /// The inverse as adjugate / det, or, when |det| < 1e-8, prints "Error, Singular"
-/// (no line break) and returns nothing.
+/// (no line break) and returns nothing. A NaN det gives NaN in every entry. Beyond
+/// kExactInverseMaxOrder: solved from the LU factors.
 std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n);
 
 /// A·B for n×n operands; each entry summed over k = 0, 1, … from 0.0. Zero entries of A are

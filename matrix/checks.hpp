@@ -7,8 +7,8 @@
 
 namespace lsde {
 
-/// Throws std::invalid_argument naming `who` when m has fewer than rows × cols entries in its
-/// top-left block; every operation that reads a block checks it before touching memory.
+/// Throws std::invalid_argument naming `who` when m is smaller than rows × cols; every operation
+/// that reads or writes a block checks it before touching memory.
 void requireBlock(const char* who, const Matrix& m, int rows, int cols);
 
 /// Throws std::invalid_argument naming `who` when v has fewer than `length` entries.

@@ -20,8 +20,10 @@ class SparseRows {
   /// Throws std::invalid_argument when a is smaller than that block.
   SparseRows(const Matrix& a, int rows, int cols);
 
+  /// The block's shape, after clamping.
   int rows() const { return rows_; }
   int cols() const { return cols_; }
+  /// The number of non-zero entries in the block.
   std::size_t nonZeros() const { return nonZeros_; }
   /// True when the block is kept whole rather than as its non-zero entries.
   bool isDense() const { return dense_.has_value(); }
