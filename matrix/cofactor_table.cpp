@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "matrix/checks.hpp"
+
 namespace lsde {
 
 namespace {
@@ -70,6 +72,7 @@ CofactorTable::CofactorTable(const Matrix& a, int n) : n_(n) {
     throw std::invalid_argument("CofactorTable: order " + std::to_string(n) + " is outside 0 … " +
                                 std::to_string(kMaxOrder));
   }
+  requireBlock("CofactorTable", a, n, n);
   a_ = topLeftBlock(a, n);
   table_.assign(std::size_t{1} << n, 0.0);
   fill();
@@ -106,6 +109,7 @@ void CofactorTable::expandLevel(int size, int row) {
 }
 
 void CofactorTable::adjugate(Matrix& dst) {
+  requireBlock("CofactorTable::adjugate", dst, n_, n_);
   if (n_ == 1) {
     dst[0][0] = 1.0;
     return;

@@ -92,6 +92,7 @@ bool LuDecomposition::hasZeroPivot() const {
 }
 
 std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
+  requireLength("LuDecomposition::solve", b, n_);
   std::vector<double> x(static_cast<std::size_t>(n_));
   for (int i = 0; i < n_; ++i) x[i] = b[rowOfPivot_[i]];
   for (int i = 0; i < n_; ++i)
