@@ -1,6 +1,7 @@
 // The formatter against the C library's own "%lf ": every byte must agree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -102,7 +103,8 @@ TEST(OutputBuffer, LongMixedOutputMatchesPrintfByteForByte) {
   std::rewind(file);
   written.resize(std::fread(written.data(), 1, written.size(), file));
   std::fclose(file);
-  EXPECT_EQ(written, expected);
+  const auto at = std::mismatch(written.begin(), written.end(), expected.begin(), expected.end());
+  EXPECT_TRUE(written == expected) << "first difference at byte " << at.first - written.begin();
 }
 
 }  // namespace
