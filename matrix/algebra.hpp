@@ -45,6 +45,11 @@ std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n);
 /// skipped while B is all finite, so a diagonal A costs O(n²).
 Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n);
 
+/// The same product, bit for bit, written over the n×n block of dst whose first column is
+/// firstColumn, so that a product can fill part of a larger matrix without a copy. Also throws
+/// std::invalid_argument when dst is a or b, or firstColumn is negative.
+void multiplyInto(const Matrix& a, const Matrix& b, int n, Matrix& dst, int firstColumn);
+
 /// A·v for the top-left rows × cols block of A. The result has cols entries (at least
 /// as long as v): entry r < rows is row r of A times v summed over c from 0.0, the rest 0.0.
 /// Rows beyond cols have no place in the result and are not computed.

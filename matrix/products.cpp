@@ -1,16 +1,21 @@
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
 
 #include "matrix/algebra.hpp"
 #include "matrix/checks.hpp"
+#include "matrix/row_sweep.hpp"
 
 namespace lsde {
 
 namespace {
 
-// Blocks of B that stay in cache while every row of A passes over them.
-constexpr int kColumnBlock = 256;
+using row_sweep::kWidth;
+
+// One panel of B, kDepthBlock × kWidth doubles, stays in L1; kRowBlock rows of A times
+// kDepthBlock stay in L2.
 constexpr int kDepthBlock = 128;
+constexpr int kRowBlock = 128;
 
 // Rows of A summed side by side: independent sums overlap instead of waiting on each other.
 constexpr int kRowsAtOnce = 4;
@@ -30,44 +35,83 @@ bool mostlyZero(const Matrix& m, int n) {
   return 2 * nonZeros <= static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
 }
 
-// out[j] ← out[j] + factor · row[j] for j in [first, last).
-void addScaled(double* __restrict out, double factor, const double* __restrict row, int first,
-               int last) {
-  for (int j = first; j < last; ++j) out[j] = out[j] + factor * row[j];
+// Few terms per row: each row of B is needed once per non-zero entry of A, so plain i-k-j
+// order. R starts at +0.0 and so never becomes −0.0: a skipped ±0 × finite term could not
+// have changed it.
+void addNonZeroTerms(const Matrix& a, const Matrix& b, int n, Matrix& dst, int first) {
+  for (int i = 0; i < n; ++i) {
+    double* __restrict out = dst[i] + first;
+    for (int k = 0; k < n; ++k) {
+      const double factor = a[i][k];
+      if (factor == 0.0) continue;
+      const double* __restrict row = b[k];
+      for (int j = 0; j < n; ++j) out[j] = out[j] + factor * row[j];
+    }
+  }
+}
+
+// Every term. The k blocks run in increasing order outside everything else, so that each
+// entry still receives k = 0, 1, … in turn. A block of B is packed into kWidth-column panels
+// that each stay in L1 while a block of A's rows, which stays in L2, passes over them.
+void addAllTerms(const Matrix& a, const Matrix& b, int n, Matrix& dst, int first) {
+  const int panels = (n + kWidth - 1) / kWidth;
+  std::vector<double> packed(static_cast<std::size_t>(kDepthBlock) * panels * kWidth);
+  double edge[kWidth];
+  for (int k0 = 0; k0 < n; k0 += kDepthBlock) {
+    const int depth = std::min(kDepthBlock, n - k0);
+    const auto panel = [&](int p) {
+      return packed.data() + static_cast<std::size_t>(p) * depth * kWidth;
+    };
+    for (int p = 0; p < panels; ++p) {
+      const int width = std::min(kWidth, n - p * kWidth);
+      for (int k = 0; k < depth; ++k) {
+        double* to = panel(p) + static_cast<std::size_t>(k) * kWidth;
+        std::fill(std::copy_n(b[k0 + k] + p * kWidth, width, to), to + kWidth, 0.0);
+      }
+    }
+    for (int i0 = 0; i0 < n; i0 += kRowBlock) {
+      const int i1 = std::min(i0 + kRowBlock, n);
+      for (int p = 0; p < panels; ++p) {
+        const int width = std::min(kWidth, n - p * kWidth);
+        for (int i = i0; i < i1; ++i) {
+          double* out = dst[i] + first + p * kWidth;
+          if (width == kWidth) {
+            row_sweep::add(out, a[i] + k0, panel(p), depth);
+            continue;
+          }
+          std::copy_n(out, width, edge);  // the padding lanes are computed and dropped
+          row_sweep::add(edge, a[i] + k0, panel(p), depth);
+          std::copy_n(edge, width, out);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
+
+void multiplyInto(const Matrix& a, const Matrix& b, int n, Matrix& dst, int firstColumn) {
+  n = std::max(n, 0);
+  requireBlock("multiplyInto", a, n, n);
+  requireBlock("multiplyInto", b, n, n);
+  if (firstColumn < 0 || &dst == &a || &dst == &b)
+    throw std::invalid_argument(
+        "multiplyInto: the result must be a separate matrix, from column 0 on");
+  requireBlock("multiplyInto", dst, n, firstColumn + n);
+  for (int i = 0; i < n; ++i) std::fill_n(dst[i] + firstColumn, n, 0.0);
+  // Zeros of A may be skipped only while B has no inf or NaN: 0 × inf is NaN.
+  if (allFiniteBlock(b, n) && mostlyZero(a, n))
+    addNonZeroTerms(a, b, n, dst, firstColumn);
+  else
+    addAllTerms(a, b, n, dst, firstColumn);
+}
 
 Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n) {
   n = std::max(n, 0);
   requireBlock("alloc_matrix_matrix_multiply", a, n, n);
   requireBlock("alloc_matrix_matrix_multiply", b, n, n);
   Matrix r(n, n);
-  // i-k-j order: each R[i][j] still receives k = 0, 1, … in turn, since the k blocks run in
-  // order outside the rows. R starts at +0.0 and so never becomes −0.0: a ±0 × finite term
-  // cannot change it, and A's zeros are skipped while B has no inf or NaN.
-  const bool skipZeros = allFiniteBlock(b, n);
-  if (skipZeros && mostlyZero(a, n)) {
-    // Few terms per row: each row of B is needed once per non-zero entry, so one pass over A
-    // in plain i-k-j order beats reading A again for every block of B.
-    for (int i = 0; i < n; ++i)
-      for (int k = 0; k < n; ++k)
-        if (a[i][k] != 0.0) addScaled(r[i], a[i][k], b[k], 0, n);
-    return r;
-  }
-  for (int j0 = 0; j0 < n; j0 += kColumnBlock) {
-    const int j1 = std::min(j0 + kColumnBlock, n);
-    for (int k0 = 0; k0 < n; k0 += kDepthBlock) {
-      const int k1 = std::min(k0 + kDepthBlock, n);
-      for (int i = 0; i < n; ++i) {
-        const double* rowA = a[i];
-        for (int k = k0; k < k1; ++k) {
-          if (skipZeros && rowA[k] == 0.0) continue;
-          addScaled(r[i], rowA[k], b[k], j0, j1);
-        }
-      }
-    }
-  }
+  multiplyInto(a, b, n, r, 0);
   return r;
 }
 
