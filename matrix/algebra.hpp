@@ -56,6 +56,12 @@ void multiplyInto(const Matrix& a, const Matrix& b, int n, Matrix& dst, int firs
 std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<const double> v,
                                                  int rows, int cols);
 
+/// Continues sums[r], for each r < rows, over the columns [first, last) of A:
+/// sums[r] + A[r][c]·v[c] for c in increasing order. alloc_vector_matrix_multiply is this from
+/// 0.0 over every column; a sum split at any column keeps its bits.
+void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows, int first,
+                           int last, std::span<double> sums);
+
 /// x followed by v, n entries of each.
 std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v, int n);
 

@@ -14,7 +14,8 @@ class Matrix {
   Matrix() = default;
   /// rows × cols, every entry 0.0. Negative sizes count as 0.
   Matrix(int rows, int cols);
-  /// From nested braces, one inner list per row: Matrix{{1, 2}, {3, 4}}. Short rows are zero-padded.
+  /// From nested braces, one inner list per row: Matrix{{1, 2}, {3, 4}}. Short rows are
+  /// zero-padded.
   Matrix(std::initializer_list<std::initializer_list<double>> rows);
 
   int rows() const { return rows_; }

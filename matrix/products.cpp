@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 #include "matrix/algebra.hpp"
 #include "matrix/checks.hpp"
@@ -122,31 +123,45 @@ std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<cons
   requireBlock("alloc_vector_matrix_multiply", a, rows, cols);
   requireLength("alloc_vector_matrix_multiply", v, cols);
   std::vector<double> out(static_cast<std::size_t>(cols), 0.0);
-  // Row by row: each entry still accumulates c = 0, 1, … from 0.0, as the column sweep would.
+  accumulateRowProducts(a, v, rows, 0, cols, out);
+  return out;
+}
+
+void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows, int first,
+                           int last, std::span<double> sums) {
+  rows = std::max(rows, 0);
+  if (first < 0 || first > last || sums.size() < static_cast<std::size_t>(rows)) {
+    throw std::invalid_argument("accumulateRowProducts: columns " + std::to_string(first) + " … " +
+                                std::to_string(last) + " for " + std::to_string(sums.size()) +
+                                " sums of " + std::to_string(rows) + " rows");
+  }
+  requireBlock("accumulateRowProducts", a, rows, last);
+  requireLength("accumulateRowProducts", v, last);
+  // Row by row: each entry still accumulates c = first, first + 1, … in turn, as the column
+  // sweep would.
   int r = 0;
   for (; r + kRowsAtOnce <= rows; r += kRowsAtOnce) {
     const double* a0 = a[r];
     const double* a1 = a[r + 1];
     const double* a2 = a[r + 2];
     const double* a3 = a[r + 3];
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    for (int c = 0; c < cols; ++c) {
+    double s0 = sums[r], s1 = sums[r + 1], s2 = sums[r + 2], s3 = sums[r + 3];
+    for (int c = first; c < last; ++c) {
       s0 = s0 + a0[c] * v[c];
       s1 = s1 + a1[c] * v[c];
       s2 = s2 + a2[c] * v[c];
       s3 = s3 + a3[c] * v[c];
     }
-    out[r] = s0;
-    out[r + 1] = s1;
-    out[r + 2] = s2;
-    out[r + 3] = s3;
+    sums[r] = s0;
+    sums[r + 1] = s1;
+    sums[r + 2] = s2;
+    sums[r + 3] = s3;
   }
   for (; r < rows; ++r) {
-    double sum = 0.0;
-    for (int c = 0; c < cols; ++c) sum = sum + a[r][c] * v[c];
-    out[r] = sum;
+    double sum = sums[r];
+    for (int c = first; c < last; ++c) sum = sum + a[r][c] * v[c];
+    sums[r] = sum;
   }
-  return out;
 }
 
 }  // namespace lsde
