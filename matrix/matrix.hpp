@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "matrix/storage.hpp"
+
 namespace lsde {
 
 /// A dense matrix of doubles stored by rows in one contiguous block; m[r][c] is row r, column c.
@@ -34,7 +36,7 @@ class Matrix {
  private:
   int rows_ = 0;
   int cols_ = 0;
-  std::vector<double> data_;
+  std::vector<double, BlockAllocator<double>> data_;
 };
 
 }  // namespace lsde
