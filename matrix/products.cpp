@@ -80,6 +80,10 @@ void addAllTerms(const Matrix& a, const Matrix& b, int n, Matrix& dst, int first
         const int width = std::min(kWidth, n - p * kWidth);
         for (int i = i0; i < i1; ++i) {
           double* out = dst[i] + first + p * kWidth;
+          // The next row's part of R comes from far away and would stall the next sweep.
+          if (i + 1 < i1)
+            for (int j = 0; j < width; j += kLine)
+              __builtin_prefetch(dst[i + 1] + first + p * kWidth + j, 1);
           if (width == kWidth) {
             row_sweep::add(out, a[i] + k0, panel(p), depth);
             continue;
