@@ -160,33 +160,32 @@ std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
 }
 
 Matrix LuDecomposition::inverse() const {
+  // Column c of A⁻¹ solves L·U·x = P·e_c, whose right-hand side has its one 1 in the row i with
+  // rowOfPivot_[i] = c. The columns are solved kWidth at a time in the order of those rows, so
+  // that the rows above a panel's first 1, zero throughout the forward pass, are left out.
   Matrix x(n_, n_);
   std::vector<double> panel;
-  for (int first = 0; first < n_; first += kWidth) {
-    const int width = std::min(kWidth, n_ - first);
-    solvePanel(panel, first, width);
-    for (int i = 0; i < n_; ++i)
-      std::copy_n(panel.data() + static_cast<std::size_t>(i) * kWidth, width, x[i] + first);
+  for (int top = 0; top < n_; top += kWidth) {
+    const int width = std::min(kWidth, n_ - top);
+    solvePanel(panel, top, width);
+    for (int i = 0; i < n_; ++i) {
+      const double* solved = panel.data() + static_cast<std::size_t>(i) * kWidth;
+      for (int l = 0; l < width; ++l) x[i][rowOfPivot_[top + l]] = solved[l];
+    }
   }
   return x;
 }
 
-void LuDecomposition::solvePanel(std::vector<double>& panel, int first, int width) const {
+void LuDecomposition::solvePanel(std::vector<double>& panel, int top, int width) const {
   // The panel's rows lie side by side in one block that stays in cache; row i starts at
   // i·kWidth, and its lanes from width on are computed and dropped.
   panel.assign(static_cast<std::size_t>(n_) * kWidth, 0.0);
   const auto row = [&panel](int i) { return panel.data() + static_cast<std::size_t>(i) * kWidth; };
-  // Right-hand side: the panel's columns of P (row i holds a 1 in column rowOfPivot_[i]).
-  // Rows above the first 1 stay zero through the forward pass and are not visited.
-  int top = n_;
-  for (int i = 0; i < n_; ++i) {
-    const int c = rowOfPivot_[i] - first;
-    if (c < 0 || c >= width) continue;
-    row(i)[c] = 1.0;
-    top = std::min(top, i);
-  }
-  // L·Y = P from the top (L has a unit diagonal), then U·X = Y from the bottom; row i takes
-  // the terms of the rows k it depends on in increasing k, leaving out zero factors.
+  for (int l = 0; l < width; ++l) row(top + l)[l] = 1.0;
+  // L·Y = P·E from the top (L has a unit diagonal), then U·X = Y from the bottom; row i takes
+  // the terms of the rows k it depends on in increasing k, leaving out zero factors. The rows
+  // above top hold +0.0 and L is finite unless A was not: their terms, ±0, could not change a
+  // sum that is not −0.0, and none of these is.
   for (int i = top + 1; i < n_; ++i) {
     const int k0 = std::max(top, lowerStart_[i]);
     if (k0 < i) row_sweep::subtractNonZero(row(i), lu_[i] + k0, row(k0), i - k0);

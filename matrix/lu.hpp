@@ -33,9 +33,9 @@ class LuDecomposition {
   void eliminationStep(int k, int blockEnd, std::vector<int>& stepEnd);
   // The steps k0 … k1 − 1 on the columns from k1 on, for the rows below k1.
   void updateBeyondBlock(int k0, int k1, const std::vector<int>& stepEnd);
-  // Solves for the columns first … first + width − 1 of the inverse, into panel (n rows of
-  // row_sweep::kWidth doubles).
-  void solvePanel(std::vector<double>& panel, int first, int width) const;
+  // Solves for the columns rowOfPivot_[top … top + width − 1] of the inverse, into panel
+  // (n rows of row_sweep::kWidth doubles).
+  void solvePanel(std::vector<double>& panel, int top, int width) const;
 
   int n_;
   Matrix lu_;
