@@ -154,6 +154,12 @@ void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows,
     const double* a2 = a[r + 2];
     const double* a3 = a[r + 3];
     double s0 = sums[r], s1 = sums[r + 1], s2 = sums[r + 2], s3 = sums[r + 3];
+    const auto addColumn = [&](int c) {
+      s0 = s0 + a0[c] * v[c];
+      s1 = s1 + a1[c] * v[c];
+      s2 = s2 + a2[c] * v[c];
+      s3 = s3 + a3[c] * v[c];
+    };
     int c = first;
     for (; c + kLine <= last; c += kLine) {
       const int ahead = std::min(c + kPrefetchAhead, last - 1);
@@ -161,19 +167,9 @@ void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows,
       __builtin_prefetch(a1 + ahead);
       __builtin_prefetch(a2 + ahead);
       __builtin_prefetch(a3 + ahead);
-      for (int d = c; d < c + kLine; ++d) {
-        s0 = s0 + a0[d] * v[d];
-        s1 = s1 + a1[d] * v[d];
-        s2 = s2 + a2[d] * v[d];
-        s3 = s3 + a3[d] * v[d];
-      }
+      for (int d = c; d < c + kLine; ++d) addColumn(d);
     }
-    for (; c < last; ++c) {
-      s0 = s0 + a0[c] * v[c];
-      s1 = s1 + a1[c] * v[c];
-      s2 = s2 + a2[c] * v[c];
-      s3 = s3 + a3[c] * v[c];
-    }
+    for (; c < last; ++c) addColumn(c);
     sums[r] = s0;
     sums[r + 1] = s1;
     sums[r + 2] = s2;
