@@ -181,6 +181,34 @@ TEST(SparseRows, SameBitsAsTheDenseProduct) {
   }
 }
 
+TEST(SparseRows, SumsSplitAtAnyColumnKeepTheirBits) {
+  std::mt19937_64 rng(17);
+  const int n = 13;
+  for (Entries vector : kKinds) {
+    SCOPED_TRACE(name(vector));
+    const Matrix band = banded(n, 2 * n, rng);
+    const Matrix dense = randomMatrix(n, 2 * n, Entries::kGeneral, rng);
+    const std::vector<double> v = randomVector(2 * n, vector, rng);
+    for (const Matrix* m : {&band, &dense}) {
+      const SparseRows rows(*m, n, 2 * n);
+      for (int split : {0, 1, 9, n, 2 * n - 1, 2 * n}) {
+        std::vector<double> sums(2 * n, 0.0);
+        rows.accumulate(v, 0, split, sums);
+        rows.accumulate(v, split, 2 * n, sums);
+        EXPECT_TRUE(sameBits(sums, rows.multiply(v))) << "split at " << split;
+      }
+    }
+  }
+  const Matrix band = banded(n, 2 * n, rng);
+  const SparseRows rows(band, n, 2 * n);
+  std::vector<double> sums(n, 0.0);
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 3, 2, sums), std::invalid_argument);
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 0, 2 * n + 1, sums),
+               std::invalid_argument);
+  sums[4] = -0.0;  // a skipped +0 term would have made it +0.0
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 0, 2 * n, sums), std::invalid_argument);
+}
+
 TEST(SparseRows, SkippedZerosStillMeetInfinityAndNaN) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const Matrix diagonal{{2, 0, 0, 0}, {0, -0.0, 5, 0}, {0, 0, 0, 1}, {0, 0, 0, 0}};
