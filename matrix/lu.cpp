@@ -103,12 +103,8 @@ void LuDecomposition::eliminationStep(int k, int blockEnd, std::vector<int>& ste
 }
 
 void LuDecomposition::updateBeyondBlock(int k0, int k1, const std::vector<int>& stepEnd) {
-  int reach = k1;   // no step of the block goes beyond this column
   int fullTo = n_;  // every step of the block covers the columns before this one
-  for (int s = k0; s < k1; ++s) {
-    reach = std::max(reach, stepEnd[s]);
-    fullTo = std::min(fullTo, stepEnd[s]);
-  }
+  for (int s = k0; s < k1; ++s) fullTo = std::min(fullTo, stepEnd[s]);
   // Where every step covers whole sweeps, the block's rows are packed sweep by sweep; the
   // sweeps of each row below then run along that row.
   const int depth = k1 - k0;
