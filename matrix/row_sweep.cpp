@@ -1,5 +1,6 @@
 #include "matrix/row_sweep.hpp"
 
+#include <cstddef>
 #include <cstring>
 
 namespace lsde::row_sweep {
@@ -26,7 +27,7 @@ template <bool kSubtract, bool kSkipZeros>
   for (int k = 0; k < depth; ++k) {
     const double c = coef[k];
     if (kSkipZeros && c == 0.0) continue;
-    const double* row = rows + static_cast<long>(k) * kWidth;
+    const double* row = rows + static_cast<std::ptrdiff_t>(k) * kWidth;
     for (int v = 0; v < kVectors; ++v) {
       Lanes b;
       std::memcpy(&b, row + v * kLanes, sizeof b);
