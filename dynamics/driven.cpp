@@ -31,10 +31,10 @@ Trajectory driven_linear_integrate(const SystemMatrix& s, std::span<const double
                                    int steps, const Matrix& inverseMass,
                                    std::span<const Driver> drives) {
   // Both products skip the zero entries of S and M⁻¹; each step then costs O(non-zeros).
-  const SparseRows system(s, n, 2 * n);
+  SystemProduct system(s, n);
   const SparseRows inverse(inverseMass, n, n);
   const auto g = [&](std::span<const double> x, std::span<const double> v, double t, int size) {
-    std::vector<double> a = applySystemMatrix(x, v, system);
+    std::vector<double> a = system(x, v);
     const std::vector<double> force = driveForce(drives, t, size);
     const std::vector<double> m = inverse.multiply(force);
     for (int i = 0; i < size; ++i) a[i] = m[i] + a[i];

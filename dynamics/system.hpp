@@ -31,10 +31,28 @@ std::vector<double> applySystemMatrix(std::span<const double> positions,
                                       std::span<const double> velocities, int n,
                                       const SystemMatrix& s);
 
-/// The same product, bit for bit, from S's non-zero entries (SparseRows(S, n, 2n), built once
-/// per solve): a banded system costs O(n) per step.
-std::vector<double> applySystemMatrix(std::span<const double> positions,
-                                      std::span<const double> velocities, const SparseRows& s);
+/// S·[positions; velocities] step after step, from S's non-zero entries or, for a mostly
+/// non-zero S, from S itself (which must outlive this object). Each row's sum over the position
+/// columns is kept and reused while the positions stay equal, as they do on every other step of
+/// the two-rate stepper; every result has the bits of applySystemMatrix.
+class SystemProduct {
+ public:
+  /// Prepares S (n rows, 2n columns). Throws std::invalid_argument when S is smaller.
+  SystemProduct(const SystemMatrix& s, int n);
+  /// S would be read in place: a temporary would not outlive this object.
+  SystemProduct(SystemMatrix&& s, int n) = delete;
+
+  /// 2n entries, the n accelerations first, then n zeros.
+  std::vector<double> operator()(std::span<const double> positions,
+                                 std::span<const double> velocities);
+
+ private:
+  int n_;
+  SparseRows rows_;
+  std::vector<double> positions_;     // the positions that positionSums_ belong to
+  std::vector<double> positionSums_;  // each row's sum over columns 0 … n−1
+  bool haveSums_ = false;
+};
 
 /// The trajectory report: for each step i with i % interval == 0, "r= " and the n positions,
 /// "v= " and the n velocities of column i, each value as "%lf ", then "\n".

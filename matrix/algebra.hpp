@@ -45,11 +45,22 @@ std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n);
 /// skipped while B is all finite, so a diagonal A costs O(n²).
 Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n);
 
+/// The same product, bit for bit, written over the n×n block of dst whose first column is
+/// firstColumn, so that a product can fill part of a larger matrix without a copy. Also throws
+/// std::invalid_argument when dst is a or b, or firstColumn is negative.
+void multiplyInto(const Matrix& a, const Matrix& b, int n, Matrix& dst, int firstColumn);
+
 /// A·v for the top-left rows × cols block of A. The result has cols entries (at least
 /// as long as v): entry r < rows is row r of A times v summed over c from 0.0, the rest 0.0.
 /// Rows beyond cols have no place in the result and are not computed.
 std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<const double> v,
                                                  int rows, int cols);
+
+/// Continues sums[r], for each r < rows, over the columns [first, last) of A:
+/// sums[r] + A[r][c]·v[c] for c in increasing order. alloc_vector_matrix_multiply is this from
+/// 0.0 over every column; a sum split at any column keeps its bits.
+void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows, int first,
+                           int last, std::span<double> sums);
 
 /// x followed by v, n entries of each.
 std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v, int n);

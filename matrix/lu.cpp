@@ -5,13 +5,17 @@
 #include <numeric>
 
 #include "matrix/checks.hpp"
+#include "matrix/row_sweep.hpp"
 
 namespace lsde {
 
 namespace {
 
-// Columns of the inverse solved together: one panel of every row stays in cache.
-constexpr int kPanelWidth = 64;
+using row_sweep::kWidth;
+
+// Elimination steps carried out together on their own columns before the rest of the matrix
+// receives their terms in one sweep per row.
+constexpr int kStepBlock = 32;
 
 // row[j] ← row[j] − factor · source[j] for j in [first, last).
 void subtractScaled(double* __restrict row, double factor, const double* __restrict source,
@@ -50,32 +54,79 @@ LuDecomposition::LuDecomposition(const Matrix& a, int n)
   requireBlock("LuDecomposition", a, n_, n_);
   for (int r = 0; r < n_; ++r) std::copy_n(a[r], n_, lu_[r]);
   std::iota(rowOfPivot_.begin(), rowOfPivot_.end(), 0);
-
-  for (int k = 0; k < n_; ++k) {
-    int best = k;
-    for (int i = k + 1; i < n_; ++i)
-      if (std::abs(lu_[i][k]) > std::abs(lu_[best][k])) best = i;
-    if (best != k) {
-      std::swap_ranges(lu_[k], lu_[k] + n_, lu_[best]);
-      std::swap(rowOfPivot_[k], rowOfPivot_[best]);
-      oddSwaps_ = !oddSwaps_;
-    }
-    const double pivot = lu_[k][k];
-    if (pivot == 0.0) continue;  // the column is already zero from here down
-    // Banded and sparse matrices skip most rows and most of each row.
-    const int end = endOfNonZeros(lu_[k], k + 1, n_);
-    for (int i = k + 1; i < n_; ++i) {
-      double* row = lu_[i];
-      if (row[k] == 0.0) continue;
-      row[k] = row[k] / pivot;
-      subtractScaled(row, row[k], lu_[k], k + 1, end);
-    }
+  // Step k subtracts l·(row k) from each row below with l ≠ 0, over the columns up to the last
+  // non-zero of row k. The columns of a block of steps are eliminated at once; the columns
+  // beyond receive the block's terms afterwards, still in step order, so every entry sees the
+  // same operations as in one step after another.
+  std::vector<int> stepEnd(static_cast<std::size_t>(n_));  // columns of step k: [k + 1, end)
+  for (int k0 = 0; k0 < n_; k0 += kStepBlock) {
+    const int k1 = std::min(k0 + kStepBlock, n_);
+    for (int k = k0; k < k1; ++k) eliminationStep(k, k1, stepEnd);
+    updateBeyondBlock(k0, k1, stepEnd);
   }
   lowerStart_.resize(static_cast<std::size_t>(n_));
   upperEnd_.resize(static_cast<std::size_t>(n_));
   for (int i = 0; i < n_; ++i) {
     lowerStart_[i] = startOfNonZeros(lu_[i], 0, i);
     upperEnd_[i] = endOfNonZeros(lu_[i], i + 1, n_);
+  }
+}
+
+void LuDecomposition::eliminationStep(int k, int blockEnd, std::vector<int>& stepEnd) {
+  int best = k;
+  for (int i = k + 1; i < n_; ++i)
+    if (std::abs(lu_[i][k]) > std::abs(lu_[best][k])) best = i;
+  if (best != k) {
+    std::swap_ranges(lu_[k], lu_[k] + n_, lu_[best]);
+    std::swap(rowOfPivot_[k], rowOfPivot_[best]);
+    oddSwaps_ = !oddSwaps_;
+  }
+  // Row k is final once it has the block's earlier steps beyond the block as well.
+  double* pivotRow = lu_[k];
+  const int blockStart = k - (k % kStepBlock);
+  for (int s = blockStart; s < k; ++s)
+    if (pivotRow[s] != 0.0) subtractScaled(pivotRow, pivotRow[s], lu_[s], blockEnd, stepEnd[s]);
+  const double pivot = pivotRow[k];
+  if (pivot == 0.0) {  // the column is already zero from here down
+    stepEnd[k] = k + 1;
+    return;
+  }
+  // Banded and sparse matrices skip most rows and most of each row.
+  stepEnd[k] = endOfNonZeros(pivotRow, k + 1, n_);
+  const int end = std::min(stepEnd[k], blockEnd);
+  for (int i = k + 1; i < n_; ++i) {
+    double* row = lu_[i];
+    if (row[k] == 0.0) continue;
+    row[k] = row[k] / pivot;
+    subtractScaled(row, row[k], pivotRow, k + 1, end);
+  }
+}
+
+void LuDecomposition::updateBeyondBlock(int k0, int k1, const std::vector<int>& stepEnd) {
+  int fullTo = n_;  // every step of the block covers the columns before this one
+  for (int s = k0; s < k1; ++s) fullTo = std::min(fullTo, stepEnd[s]);
+  // Where every step covers whole sweeps, the block's rows are packed sweep by sweep; the
+  // sweeps of each row below then run along that row.
+  const int depth = k1 - k0;
+  const int sweeps = std::max(0, fullTo - k1) / kWidth;
+  const int sweptTo = k1 + sweeps * kWidth;
+  std::vector<double> packed(static_cast<std::size_t>(sweeps) * depth * kWidth);
+  for (int p = 0; p < sweeps; ++p)
+    for (int s = 0; s < depth; ++s)
+      std::copy_n(lu_[k0 + s] + k1 + p * kWidth, kWidth,
+                  packed.data() + (static_cast<std::size_t>(p) * depth + s) * kWidth);
+  for (int i = k1; i < n_; ++i) {
+    double* row = lu_[i];
+    if (std::all_of(row + k0, row + k1, [](double l) { return l == 0.0; })) continue;
+    for (int p = 0; p < sweeps; ++p) {
+      row_sweep::subtractNonZero(row + k1 + p * kWidth, row + k0,
+                                 packed.data() + static_cast<std::size_t>(p) * depth * kWidth,
+                                 depth);
+    }
+    // The rest, where a step may stop early (a zero pivot stops at once): entry by entry.
+    for (int s = k0; s < k1; ++s)
+      if (row[s] != 0.0)
+        subtractScaled(row, row[s], lu_[s], sweptTo, std::max(sweptTo, stepEnd[s]));
   }
 }
 
@@ -105,40 +156,40 @@ std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
 }
 
 Matrix LuDecomposition::inverse() const {
+  // Column c of A⁻¹ solves L·U·x = P·e_c, whose right-hand side has its one 1 in the row i with
+  // rowOfPivot_[i] = c. The columns are solved kWidth at a time in the order of those rows, so
+  // that the rows above a panel's first 1, zero throughout the forward pass, are left out.
   Matrix x(n_, n_);
   std::vector<double> panel;
-  for (int first = 0; first < n_; first += kPanelWidth) {
-    const int width = std::min(kPanelWidth, n_ - first);
-    solvePanel(panel, first, width);
-    for (int i = 0; i < n_; ++i)
-      std::copy_n(panel.data() + static_cast<std::size_t>(i) * width, width, x[i] + first);
+  for (int top = 0; top < n_; top += kWidth) {
+    const int width = std::min(kWidth, n_ - top);
+    solvePanel(panel, top, width);
+    for (int i = 0; i < n_; ++i) {
+      const double* solved = panel.data() + static_cast<std::size_t>(i) * kWidth;
+      for (int l = 0; l < width; ++l) x[i][rowOfPivot_[top + l]] = solved[l];
+    }
   }
   return x;
 }
 
-void LuDecomposition::solvePanel(std::vector<double>& panel, int first, int width) const {
-  // The panel's rows lie side by side in one block that stays in cache; row i starts at i·width.
-  panel.assign(static_cast<std::size_t>(n_) * static_cast<std::size_t>(width), 0.0);
-  const auto row = [&panel, width](int i) {
-    return panel.data() + static_cast<std::size_t>(i) * width;
-  };
-  // Right-hand side: the panel's columns of P (row i holds a 1 in column rowOfPivot_[i]).
-  // Rows above the first 1 stay zero through the forward pass and are not visited.
-  int top = n_;
-  for (int i = 0; i < n_; ++i) {
-    const int c = rowOfPivot_[i] - first;
-    if (c < 0 || c >= width) continue;
-    row(i)[c] = 1.0;
-    top = std::min(top, i);
-  }
-  // L·Y = P from the top (L has a unit diagonal), then U·X = Y from the bottom.
+void LuDecomposition::solvePanel(std::vector<double>& panel, int top, int width) const {
+  // The panel's rows lie side by side in one block that stays in cache; row i starts at
+  // i·kWidth, and its lanes from width on are computed and dropped.
+  panel.assign(static_cast<std::size_t>(n_) * kWidth, 0.0);
+  const auto row = [&panel](int i) { return panel.data() + static_cast<std::size_t>(i) * kWidth; };
+  for (int l = 0; l < width; ++l) row(top + l)[l] = 1.0;
+  // L·Y = P·E from the top (L has a unit diagonal), then U·X = Y from the bottom; row i takes
+  // the terms of the rows k it depends on in increasing k, leaving out zero factors. The rows
+  // above top hold +0.0 and L is finite unless A was not: their terms, ±0, could not change a
+  // sum that is not −0.0, and none of these is.
   for (int i = top + 1; i < n_; ++i) {
-    for (int k = std::max(top, lowerStart_[i]); k < i; ++k)
-      if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
+    const int k0 = std::max(top, lowerStart_[i]);
+    if (k0 < i) row_sweep::subtractNonZero(row(i), lu_[i] + k0, row(k0), i - k0);
   }
   for (int i = n_ - 1; i >= 0; --i) {
-    for (int k = i + 1; k < upperEnd_[i]; ++k)
-      if (lu_[i][k] != 0.0) subtractScaled(row(i), lu_[i][k], row(k), 0, width);
+    const int k0 = i + 1;
+    if (k0 < upperEnd_[i])
+      row_sweep::subtractNonZero(row(i), lu_[i] + k0, row(k0), upperEnd_[i] - k0);
     const double pivot = lu_[i][i];
     for (int j = 0; j < width; ++j) row(i)[j] = row(i)[j] / pivot;
   }

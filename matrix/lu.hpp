@@ -28,8 +28,14 @@ class LuDecomposition {
   bool hasZeroPivot() const;
 
  private:
-  // Solves for the columns first … first + width − 1 of the inverse, into panel (n × width).
-  void solvePanel(std::vector<double>& panel, int first, int width) const;
+  // Step k of the elimination on the columns before blockEnd (and all of row k), recording
+  // in stepEnd[k] the end of the columns that step k changes.
+  void eliminationStep(int k, int blockEnd, std::vector<int>& stepEnd);
+  // The steps k0 … k1 − 1 on the columns from k1 on, for the rows below k1.
+  void updateBeyondBlock(int k0, int k1, const std::vector<int>& stepEnd);
+  // Solves for the columns rowOfPivot_[top … top + width − 1] of the inverse, into panel
+  // (n rows of row_sweep::kWidth doubles).
+  void solvePanel(std::vector<double>& panel, int top, int width) const;
 
   int n_;
   Matrix lu_;

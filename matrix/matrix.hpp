@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "matrix/storage.hpp"
+
 namespace lsde {
 
 /// A dense matrix of doubles stored by rows in one contiguous block; m[r][c] is row r, column c.
@@ -14,7 +16,8 @@ class Matrix {
   Matrix() = default;
   /// rows × cols, every entry 0.0. Negative sizes count as 0.
   Matrix(int rows, int cols);
-  /// From nested braces, one inner list per row: Matrix{{1, 2}, {3, 4}}. Short rows are zero-padded.
+  /// From nested braces, one inner list per row: Matrix{{1, 2}, {3, 4}}. Short rows are
+  /// zero-padded.
   Matrix(std::initializer_list<std::initializer_list<double>> rows);
 
   int rows() const { return rows_; }
@@ -33,7 +36,7 @@ class Matrix {
  private:
   int rows_ = 0;
   int cols_ = 0;
-  std::vector<double> data_;
+  std::vector<double, BlockAllocator<double>> data_;
 };
 
 }  // namespace lsde

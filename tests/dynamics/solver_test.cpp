@@ -3,13 +3,17 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
+#include "dynamics/system.hpp"
 
 namespace lsde {
 namespace {
@@ -91,6 +95,27 @@ TEST(Solvers, DrivenOscillatorSettlesAtTheSteadyStateAmplitude) {
   for (int j = steps - 1000; j < steps; ++j) amplitude = std::max(amplitude, std::abs(t[0][j]));
   const double expected = f0 / std::sqrt(std::pow(k - m * w * w, 2) + std::pow(c * w, 2));
   EXPECT_NEAR(amplitude, expected, 0.01 * expected);
+}
+
+TEST(SystemProduct, KeptPositionSumsGiveTheBitsOfTheWholeProduct) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const auto bits = [](const std::vector<double>& v) {
+    std::vector<std::uint64_t> b;
+    for (double x : v) b.push_back(std::bit_cast<std::uint64_t>(x));
+    return b;
+  };
+  // Positions equal but for the sign of a zero (against an infinite entry), changed, NaN twice.
+  const std::vector<std::vector<double>> positions{{1, 0.0}, {1, -0.0}, {1e300, -0.0},
+                                                   {nan, 1}, {nan, 1},  {1, 0.0}};
+  const std::vector<double> velocities{0.25, -1};
+  const SystemMatrix dense{{1.5, inf, -2, 0.25}, {0, 3, 1e-300, 7}};
+  const SystemMatrix sparse{{1, 0, 0, 0}, {0, -0.0, 0, 1}};
+  for (const SystemMatrix* s : {&dense, &sparse}) {
+    SystemProduct product(*s, 2);
+    for (const std::vector<double>& x : positions)
+      EXPECT_EQ(bits(product(x, velocities)), bits(applySystemMatrix(x, velocities, 2, *s)));
+  }
 }
 
 TEST(Solvers, DriveForceSumsComponentsInOrder) {

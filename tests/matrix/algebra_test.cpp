@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -111,6 +112,16 @@ TEST(Concatenation, CopiesBothHalves) {
   ASSERT_EQ(joined.size(), 4u);
   EXPECT_TRUE(sameBits(joined[1], -0.0));
   EXPECT_EQ(joined, (std::vector<double>{1, 0, 3, 4}));
+}
+
+TEST(MatrixStorage, LargeMatricesStartOnAHugePageAndCopyWhole) {
+  Matrix big(1024, 1024);  // 8 MiB
+  big[1023][1023] = 5.0;
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(big.data()) % (std::uintptr_t{2} << 20), 0u);
+  Matrix copy = big;
+  EXPECT_EQ(copy, big);
+  copy = Matrix(3, 3);  // a small one in its place
+  EXPECT_EQ(copy.rows(), 3);
 }
 
 // Sizes beyond what the arguments hold are refused before any memory is touched.

@@ -5,6 +5,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "matrix/algebra.hpp"
 #include "matrix/lu.hpp"
@@ -45,6 +47,80 @@ bool printsSingular(const Matrix& a, int n) {
   const std::string printed = GetCapturedStdout();
   EXPECT_EQ(printed, none ? "Error, Singular" : "");
   return none;
+}
+
+// The elimination one step after another, and the inverse one column after another: what the
+// factorization computes, entry by entry, however it groups its work (zero factors are left
+// out, each step stops after the last non-zero of its pivot row).
+struct PlainLu {
+  Matrix lu;
+  std::vector<int> rowOfPivot;
+  bool oddSwaps = false;
+};
+
+PlainLu plainFactor(const Matrix& a, int n) {
+  PlainLu f{a, std::vector<int>(static_cast<std::size_t>(n))};
+  Matrix& lu = f.lu;
+  for (int i = 0; i < n; ++i) f.rowOfPivot[i] = i;
+  for (int k = 0; k < n; ++k) {
+    int best = k;
+    for (int i = k + 1; i < n; ++i)
+      if (std::abs(lu[i][k]) > std::abs(lu[best][k])) best = i;
+    if (best != k) {
+      for (int j = 0; j < n; ++j) std::swap(lu[k][j], lu[best][j]);
+      std::swap(f.rowOfPivot[k], f.rowOfPivot[best]);
+      f.oddSwaps = !f.oddSwaps;
+    }
+    if (lu[k][k] == 0.0) continue;
+    int end = n;
+    while (end > k + 1 && lu[k][end - 1] == 0.0) --end;
+    for (int i = k + 1; i < n; ++i) {
+      if (lu[i][k] == 0.0) continue;
+      lu[i][k] = lu[i][k] / lu[k][k];
+      for (int j = k + 1; j < end; ++j) lu[i][j] = lu[i][j] - lu[i][k] * lu[k][j];
+    }
+  }
+  return f;
+}
+
+Matrix plainInverse(const PlainLu& f, int n) {
+  Matrix x(n, n);
+  for (int c = 0; c < n; ++c) {
+    for (int i = 0; i < n; ++i) {
+      double y = f.rowOfPivot[i] == c ? 1.0 : 0.0;
+      for (int k = 0; k < i; ++k)
+        if (f.lu[i][k] != 0.0) y = y - f.lu[i][k] * x[k][c];
+      x[i][c] = y;
+    }
+    for (int i = n - 1; i >= 0; --i) {
+      double y = x[i][c];
+      for (int k = i + 1; k < n; ++k)
+        if (f.lu[i][k] != 0.0) y = y - f.lu[i][k] * x[k][c];
+      x[i][c] = y / f.lu[i][i];
+    }
+  }
+  return x;
+}
+
+TEST(Elimination, SameBitsAsOneStepAfterAnother) {
+  std::mt19937_64 rng(21);
+  // Orders around the blocks of 32 steps; small integers give zero pivots and exact zeros.
+  for (int n : {1, 2, 31, 32, 33, 64, 65, 97}) {
+    for (auto kind :
+         {testing_support::Entries::kGeneral, testing_support::Entries::kSmallIntegers}) {
+      SCOPED_TRACE(testing::Message() << "n = " << n << ", " << testing_support::name(kind));
+      Matrix a = testing_support::randomMatrix(n, kind, rng);
+      for (int i = 0; i < n; ++i)  // a band of half-width 3 in every other matrix
+        for (int j = 0; j < n; ++j)
+          if (n % 2 && std::abs(i - j) > 3) a[i][j] = 0.0;
+      const LuDecomposition lu(a, n);
+      const PlainLu plain = plainFactor(a, n);
+      double product = 1.0;
+      for (int k = 0; k < n; ++k) product = product * plain.lu[k][k];
+      EXPECT_TRUE(testing_support::sameBits(lu.determinant(), plain.oddSwaps ? -product : product));
+      EXPECT_TRUE(testing_support::sameBits(lu.inverse(), plainInverse(plain, n), n, n));
+    }
+  }
 }
 
 TEST(Elimination, InverseWithinRoundingBeyondTheExactOrders) {

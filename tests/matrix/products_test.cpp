@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -83,6 +84,40 @@ TEST(MatrixProduct, SameBitsAsTheTripleLoop) {
   }
 }
 
+TEST(MatrixProduct, EveryOrderUpToSeventySameBitsAsTheTripleLoop) {
+  // Orders around the 32-column panels, with zeros, infinities and NaN on either side.
+  std::mt19937_64 rng(15);
+  for (int n = 1; n <= 70; ++n) {
+    for (Entries kind : {Entries::kGeneral, Entries::kWithInfinities}) {
+      SCOPED_TRACE(testing::Message() << "n = " << n << ", " << name(kind));
+      const Matrix a = randomMatrix(n, kind, rng);
+      const Matrix b = randomMatrix(n, Entries::kWithInfinities, rng);
+      EXPECT_TRUE(sameBits(alloc_matrix_matrix_multiply(a, b, n), naiveProduct(a, b, n), n, n));
+    }
+  }
+}
+
+TEST(MatrixProduct, IntoABlockOfAWiderMatrix) {
+  std::mt19937_64 rng(16);
+  const int n = 37;
+  const Matrix a = randomMatrix(n, Entries::kGeneral, rng);
+  const Matrix b = randomMatrix(n, Entries::kGeneral, rng);
+  Matrix wide(n, 2 * n + 1);
+  for (int i = 0; i < n; ++i) std::fill_n(wide[i], 2 * n + 1, 7.0);
+  multiplyInto(a, b, n, wide, n);
+  const Matrix expected = naiveProduct(a, b, n);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      ASSERT_TRUE(sameBits(wide[i][n + j], expected[i][j]));
+      ASSERT_EQ(wide[i][j], 7.0);  // columns outside the block are left alone
+    }
+    ASSERT_EQ(wide[i][2 * n], 7.0);
+  }
+  EXPECT_THROW(multiplyInto(a, b, n, wide, n + 2), std::invalid_argument);
+  Matrix same = a;
+  EXPECT_THROW(multiplyInto(same, b, n, same, 0), std::invalid_argument);
+}
+
 TEST(MatrixProduct, MostlyZeroLeftOperandSameBitsAsTheTripleLoop) {
   std::mt19937_64 rng(14);
   for (int n : {5, 300}) {
@@ -144,6 +179,34 @@ TEST(SparseRows, SameBitsAsTheDenseProduct) {
                            alloc_vector_matrix_multiply(dense, v, n, 2 * n)));
     }
   }
+}
+
+TEST(SparseRows, SumsSplitAtAnyColumnKeepTheirBits) {
+  std::mt19937_64 rng(17);
+  const int n = 13;
+  for (Entries vector : kKinds) {
+    SCOPED_TRACE(name(vector));
+    const Matrix band = banded(n, 2 * n, rng);
+    const Matrix dense = randomMatrix(n, 2 * n, Entries::kGeneral, rng);
+    const std::vector<double> v = randomVector(2 * n, vector, rng);
+    for (const Matrix* m : {&band, &dense}) {
+      const SparseRows rows(*m, n, 2 * n);
+      for (int split : {0, 1, 9, n, 2 * n - 1, 2 * n}) {
+        std::vector<double> sums(2 * n, 0.0);
+        rows.accumulate(v, 0, split, sums);
+        rows.accumulate(v, split, 2 * n, sums);
+        EXPECT_TRUE(sameBits(sums, rows.multiply(v))) << "split at " << split;
+      }
+    }
+  }
+  const Matrix band = banded(n, 2 * n, rng);
+  const SparseRows rows(band, n, 2 * n);
+  std::vector<double> sums(n, 0.0);
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 3, 2, sums), std::invalid_argument);
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 0, 2 * n + 1, sums),
+               std::invalid_argument);
+  sums[4] = -0.0;  // a skipped +0 term would have made it +0.0
+  EXPECT_THROW(rows.accumulate(std::vector<double>(2 * n), 0, 2 * n, sums), std::invalid_argument);
 }
 
 TEST(SparseRows, SkippedZerosStillMeetInfinityAndNaN) {

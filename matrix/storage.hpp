@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+
+namespace lsde {
+
+/// Heap blocks for matrix entries. Blocks of several MiB are aligned to 2 MiB and, on Linux,
+/// offered transparent huge pages: the solvers stream whole matrices at every step, and with
+/// 4 KiB pages much of that time goes to address translation.
+void* allocateBlock(std::size_t bytes);
+/// Releases a block from allocateBlock; bytes must be the size it was allocated with.
+void releaseBlock(void* block, std::size_t bytes) noexcept;
+
+/// The standard allocator interface over allocateBlock, for std::vector.
+template <class T>
+struct BlockAllocator {
+  using value_type = T;
+  BlockAllocator() = default;
+  template <class U>
+  BlockAllocator(const BlockAllocator<U>&) noexcept {}
+  T* allocate(std::size_t count) { return static_cast<T*>(allocateBlock(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t count) noexcept { releaseBlock(block, count * sizeof(T)); }
+  friend bool operator==(const BlockAllocator&, const BlockAllocator&) { return true; }
+};
+
+}  // namespace lsde
