@@ -3,14 +3,12 @@
 #include <exception>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "dynamics/driven.hpp"
+#include "input/bounds.hpp"
 #include "input/cursor.hpp"
-#include "input/drives.hpp"
 #include "input/input_error.hpp"
-#include "input/rows.hpp"
-#include "matrix/print.hpp"
+#include "input/input_file.hpp"
 
 namespace {
 
@@ -25,35 +23,14 @@ struct RunFailure {
   std::string message;
 };
 
-// A well-formed file has the size line, 3n matrix rows, 3n drive lines and two state rows.
-void requireLineCount(long long present, int n) {
-  const long long needed = 6LL * n + 3;
-  if (present < needed) {
-    throw lsde::InputError(0, "n = " + std::to_string(n) + " needs " + std::to_string(needed) +
-                                  " lines, the file has " + std::to_string(present));
-  }
-}
-
 int run(const std::string& path) {
-  lsde::TextBuffer text = lsde::loadText(path);
-  const long long lines = lsde::countLines(text);  // before any line end is cut
-  lsde::Cursor cursor(text);
-  const int n = lsde::readSize(cursor);
-  std::printf("%d\n", n);
-  requireLineCount(lines, n);
-
-  const lsde::Matrix m = lsde::getMatrix(n, n, cursor);
-  const lsde::Matrix c = lsde::getMatrix(n, n, cursor);
-  const lsde::Matrix k = lsde::getMatrix(n, n, cursor);
-  lsde::printMat(m, n, n);
-  lsde::printMat(c, n, n);
-  lsde::printMat(k, n, n);
-  const std::vector<lsde::Driver> drives = lsde::getDrives(cursor, n);
-  const std::vector<double> positions = lsde::getRow(cursor, n);
-  const std::vector<double> velocities = lsde::getRow(cursor, n);
-
-  if (!lsde::printDrivenLSDE(m, c, k, n, positions, velocities, kTimeStep, kSteps, drives,
-                             kReportInterval)) {
+  // The text buffer is released as soon as the file is parsed.
+  const lsde::InputFile in = [&] {
+    lsde::TextBuffer text = lsde::loadText(path);
+    return lsde::readInputFile(text, lsde::physicalMemoryBytes());
+  }();
+  if (!lsde::printDrivenLSDE(in.m, in.c, in.k, in.n, in.positions, in.velocities, kTimeStep, kSteps,
+                             in.drives, kReportInterval)) {
     std::putchar('\n');  // ends the "Error, Singular" line
     throw RunFailure{0, "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate"};
   }

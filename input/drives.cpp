@@ -1,5 +1,6 @@
 #include "input/drives.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -37,20 +38,30 @@ DriveValues readDriveLine(const Line& line) {
 void requireAtLeast(const DriveValues& line, const DriveValues& frequencies, int number,
                     const char* what) {
   if (line.values.size() < frequencies.values.size()) {
-    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) + " " +
-                                 what + " (one per frequency), found " +
+    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) + " " + what +
+                                 " (one per frequency), found " +
                                  std::to_string(line.values.size()));
   }
 }
 
-double valueAt(const Node* node) { return *static_cast<const double*>(node->data); }
+// An upper bound: a line of c commas holds at most c + 1 values.
+std::uint64_t fieldCount(const Line& line) {
+  return static_cast<std::uint64_t>(std::count(line.begin, line.end, ',')) + 1;
+}
+
+double valueAt(const Node* node) {
+  return *static_cast<const double*>(node->data);
+}
 
 }  // namespace
 
-Driver readDrives(Cursor& cursor) {
+Driver readDrives(Cursor& cursor, std::uint64_t memoryBytes) {
   const Line frequencyLine = takeLine(cursor);
   const Line amplitudeLine = takeLine(cursor);
   const Line phaseLine = takeLine(cursor);
+  requireDriveBlockFits(
+      fieldCount(frequencyLine) + fieldCount(amplitudeLine) + fieldCount(phaseLine),
+      frequencyLine.number, memoryBytes);
   const DriveValues frequencies = readDriveLine(frequencyLine);
   const DriveValues amplitudes = readDriveLine(amplitudeLine);
   const DriveValues phases = readDriveLine(phaseLine);
@@ -68,9 +79,9 @@ Driver readDrives(Cursor& cursor) {
   return driver;
 }
 
-std::vector<Driver> getDrives(Cursor& cursor, int k) {
+std::vector<Driver> getDrives(Cursor& cursor, int k, std::uint64_t memoryBytes) {
   std::vector<Driver> table = alloc_driver(k);
-  for (Driver& record : table) record = readDrives(cursor);
+  for (Driver& record : table) record = readDrives(cursor, memoryBytes);
   return table;
 }
 

@@ -21,8 +21,8 @@ void readValues(const Line& line, std::span<double> out) {
   }
   for (int j = 0; j < k; ++j) {
     if (fields[j].empty()) {
-      throw InputError(line.number, "value " + std::to_string(j + 1) + " of " +
-                                        std::to_string(k) + " is empty");
+      throw InputError(line.number,
+                       "value " + std::to_string(j + 1) + " of " + std::to_string(k) + " is empty");
     }
     out[j] = fieldValue(fields[j]);
   }
@@ -48,14 +48,13 @@ int readSize(Cursor& cursor) {
   errno = 0;
   const long long n = std::strtoll(line.begin, &end, 10);
   if (end == line.begin) {
-    throw InputError(line.number, "expected the size n, found \"" + std::string(line.text()) +
-                                      "\"");
+    throw InputError(line.number, "expected the size n, found " + quotedExcerpt(line.text()));
   }
-  if (n < 1) throw InputError(line.number, "the size n must be at least 1, found " +
-                                               std::to_string(n));
+  if (n < 1)
+    throw InputError(line.number, "the size n must be at least 1, found " + std::to_string(n));
   if (n > INT_MAX || errno == ERANGE) {
-    throw InputError(line.number, "the size n is too large (at most " + std::to_string(INT_MAX) +
-                                      ")");
+    throw InputError(line.number,
+                     "the size n is too large (at most " + std::to_string(INT_MAX) + ")");
   }
   return static_cast<int>(n);
 }
