@@ -1,9 +1,13 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
 APP_PACKAGES  := cmake g++ ninja-build
-TEST_PACKAGES := $(APP_PACKAGES) libgtest-dev
+FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
+TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev
 
-.PHONY: all run test bench clean
+# Seconds that each fuzz target runs in `make fuzz` and `make test`.
+FUZZ_SECONDS ?= 60
+
+.PHONY: all run test fuzz bench clean
 
 all:
 	@scripts/ensure-deps.sh $(APP_PACKAGES)
@@ -22,6 +26,13 @@ test:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
+	$(MAKE) --no-print-directory fuzz
+
+fuzz:
+	@scripts/ensure-deps.sh $(FUZZ_PACKAGES)
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/run-fuzzers.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
