@@ -1,13 +1,19 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
 APP_PACKAGES  := cmake g++ ninja-build
 FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
-TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind
+TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev
 
 # Seconds that each fuzz target runs in `make fuzz` and `make test`.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all run test fuzz bench clean
+# make bench: sizes n = 2, 4, … up to BENCH_MAX_N, each timed BENCH_RUNS times; a run that
+# takes more than BENCH_TIMEOUT seconds of CPU ends its family.
+BENCH_MAX_N   ?= 2048
+BENCH_RUNS    ?= 5
+BENCH_TIMEOUT ?= 120
+
+.PHONY: all run plot test fuzz bench clean
 
 all:
 	@scripts/ensure-deps.sh $(APP_PACKAGES)
@@ -17,6 +23,10 @@ all:
 
 run: all
 	build/lsde examples/two-masses.csv </dev/null
+
+plot: all
+	@scripts/ensure-deps.sh gnuplot-nox
+	build/lsde examples/two-masses.csv </dev/null | tools/lsde-plot -o build/two-masses.svg
 
 test:
 	@scripts/ensure-deps.sh $(TEST_PACKAGES)
@@ -33,6 +43,15 @@ fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	scripts/run-fuzzers.sh $(FUZZ_SECONDS)
+
+bench:
+	@scripts/ensure-deps.sh $(BENCH_PACKAGES)
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j 2 --target lsde-cli bench/all
+	@for b in build/release/bench/*_bench; do [ -x "$$b" ] || continue; "$$b" --benchmark_min_time=0.1 || exit 1; done
+	build/release/bench/run_table --lsde build/release/app/lsde \
+	  --gen build/release/bench/gen_system --work build/bench-work \
+	  --max-n $(BENCH_MAX_N) --runs $(BENCH_RUNS) --timeout $(BENCH_TIMEOUT)
 
 clean:
 	rm -rf build

@@ -17,22 +17,20 @@ constexpr double kTimeStep = 0.01;
 constexpr int kSteps = 1000;
 constexpr int kReportInterval = 10;
 
-/// Stops the run with "lsde: FILE[:LINE]: message" on standard error.
-struct RunFailure {
-  int line;
-  std::string message;
-};
+// Loads, parses and echoes the input file. The text buffer, as large as the file, is released
+// on return, before the simulation needs its memory.
+lsde::InputFile readInput(const std::string& path) {
+  lsde::TextBuffer text = lsde::loadText(path);
+  return lsde::readInputFile(text, lsde::physicalMemoryBytes());
+}
 
 int run(const std::string& path) {
-  // The text buffer is released as soon as the file is parsed.
-  const lsde::InputFile in = [&] {
-    lsde::TextBuffer text = lsde::loadText(path);
-    return lsde::readInputFile(text, lsde::physicalMemoryBytes());
-  }();
+  const lsde::InputFile in = readInput(path);
   if (!lsde::printDrivenLSDE(in.m, in.c, in.k, in.n, in.positions, in.velocities, kTimeStep, kSteps,
                              in.drives, kReportInterval)) {
     std::putchar('\n');  // ends the "Error, Singular" line
-    throw RunFailure{0, "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate"};
+    throw lsde::InputError(0,
+                           "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");
   }
   std::puts("Press <enter> to quit:");
   std::fflush(stdout);
@@ -57,8 +55,6 @@ int main(int argc, char** argv) {
     return run(path);
   } catch (const lsde::InputError& e) {
     return fail(path, e.line(), e.what());
-  } catch (const RunFailure& e) {
-    return fail(path, e.line, e.message);
   } catch (const std::bad_alloc&) {
     return fail(path, 0, "out of memory for a system of this size");
   } catch (const std::exception& e) {

@@ -1,6 +1,5 @@
 #include "dynamics/system.hpp"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "matrix/algebra.hpp"
@@ -37,13 +36,14 @@ void requireReportInterval(int interval) {
 
 void printTrajectoryReport(const Trajectory& trajectory, int n, int steps, int interval) {
   requireReportInterval(interval);
+  OutputBuffer out;
   for (int i = 0; i < steps; ++i) {
     if (i % interval != 0) continue;
-    std::fputs("r= ", stdout);
-    for (int j = 0; j < n; ++j) printFixed(trajectory[j][i]);
-    std::fputs("v= ", stdout);
-    for (int j = 0; j < n; ++j) printFixed(trajectory[n + j][i]);
-    std::putchar('\n');
+    out.text("r= ");
+    for (int j = 0; j < n; ++j) out.fixed(trajectory[j][i]);
+    out.text("v= ");
+    for (int j = 0; j < n; ++j) out.fixed(trajectory[n + j][i]);
+    out.put('\n');
   }
 }
 

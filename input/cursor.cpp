@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "input/input_error.hpp"
 
 namespace lsde {
@@ -18,6 +20,25 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+// The length of a regular file, 0 for anything else. Throws for 2 GiB or more.
+std::size_t regularFileSize(std::FILE* file) {
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (size > kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
+  return size;
+}
+
+// Reads into text from offset used until text is full or the stream ends; returns the new count.
+std::size_t fill(TextBuffer& text, std::size_t used, std::FILE* file) {
+  while (used < text.size()) {
+    const std::size_t got = std::fread(text.data() + used, 1, text.size() - used, file);
+    if (got == 0) break;
+    used += got;
+  }
+  return used;
+}
+
 }  // namespace
 
 TextBuffer loadText(const std::string& path) {
@@ -25,17 +46,15 @@ TextBuffer loadText(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) throw InputError(0, std::string("cannot open: ") + std::strerror(errno));
 
-  // Read in growing chunks rather than trusting a seek: pipes and special files have no length.
-  TextBuffer text;
-  std::size_t used = 0;
-  for (;;) {
-    if (used == text.size()) {
-      if (used > kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
-      text.resize(std::min(std::max<std::size_t>(2 * used, 1 << 16), kMaxFileBytes + 1));
-    }
-    const std::size_t got = std::fread(text.data() + used, 1, text.size() - used, file.get());
-    if (got == 0) break;
-    used += got;
+  // A regular file is read into a buffer of its own size; pipes and special files, which have
+  // no length, and files that grow while being read continue in doubling chunks.
+  TextBuffer text(regularFileSize(file.get()), '\0');
+  std::size_t used = fill(text, 0, file.get());
+  for (int next; used == text.size() && (next = std::fgetc(file.get())) != EOF;) {
+    if (used >= kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
+    text.resize(std::min(std::max<std::size_t>(2 * used, 1 << 16), kMaxFileBytes + 1));
+    text[used++] = static_cast<char>(next);
+    used = fill(text, used, file.get());
   }
   if (used > kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
   if (std::ferror(file.get())) {
@@ -60,7 +79,11 @@ Line takeLine(Cursor& cursor) {
 }
 
 long long countLines(std::string_view text) {
-  const long long feeds = std::count(text.begin(), text.end(), '\n');
+  long long feeds = 0;
+  for (const char* p = text.data(); const void* feed = std::memchr(p, '\n', text.end() - p);) {
+    ++feeds;
+    p = static_cast<const char*>(feed) + 1;
+  }
   return feeds + (!text.empty() && text.back() != '\n' ? 1 : 0);
 }
 

@@ -1,12 +1,13 @@
 #include "input/drives.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "input/fields.hpp"
 #include "input/input_error.hpp"
 #include "list/list.hpp"
+#include "matrix/print.hpp"
 
 namespace lsde {
 namespace {
@@ -38,8 +39,8 @@ DriveValues readDriveLine(const Line& line) {
 void requireAtLeast(const DriveValues& line, const DriveValues& frequencies, int number,
                     const char* what) {
   if (line.values.size() < frequencies.values.size()) {
-    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) + " " + what +
-                                 " (one per frequency), found " +
+    throw InputError(number, "expected " + std::to_string(frequencies.values.size()) +
+                                 " values (one " + what + " per frequency), found " +
                                  std::to_string(line.values.size()));
   }
 }
@@ -51,6 +52,13 @@ std::uint64_t fieldCount(const Line& line) {
 
 double valueAt(const Node* node) {
   return *static_cast<const double*>(node->data);
+}
+
+// One line of a component's echo: label, the value as "%lf", a line feed.
+void echoValue(OutputBuffer& echo, std::string_view label, double value) {
+  echo.text(label);
+  echo.number(value);
+  echo.put('\n');
 }
 
 }  // namespace
@@ -65,16 +73,19 @@ Driver readDrives(Cursor& cursor, std::uint64_t memoryBytes) {
   const DriveValues frequencies = readDriveLine(frequencyLine);
   const DriveValues amplitudes = readDriveLine(amplitudeLine);
   const DriveValues phases = readDriveLine(phaseLine);
-  requireAtLeast(amplitudes, frequencies, amplitudeLine.number, "amplitudes");
-  requireAtLeast(phases, frequencies, phaseLine.number, "phases");
+  requireAtLeast(amplitudes, frequencies, amplitudeLine.number, "amplitude");
+  requireAtLeast(phases, frequencies, phaseLine.number, "phase");
 
   Driver driver;
+  OutputBuffer echo;
   const Node* a = amplitudes.list.head;
   const Node* p = phases.list.head;
   for (const Node* f = frequencies.list.head; f != nullptr; f = f->next, a = a->next, p = p->next) {
-    std::fputs("\nADDING COMPONENT\n", stdout);
+    echo.text("\nADDING COMPONENT\n");
     add_component(driver, valueAt(f), valueAt(a), valueAt(p));
-    std::printf("F= %lf\nA= %lf\nP= %lf\n", valueAt(f), valueAt(a), valueAt(p));
+    echoValue(echo, "F= ", valueAt(f));
+    echoValue(echo, "A= ", valueAt(a));
+    echoValue(echo, "P= ", valueAt(p));
   }
   return driver;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,22 +17,8 @@ class InputError : public std::runtime_error {
   int line_;
 };
 
-/// Text from the file, fit for a one-line message: in double quotes, at most 40 characters
-/// (then "..."), every byte outside printable ASCII written as \xNN.
-inline std::string quotedExcerpt(std::string_view text) {
-  constexpr std::size_t kShown = 40;
-  std::string out = "\"";
-  for (const char c : text.substr(0, kShown)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      out += c;
-    } else {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    }
-  }
-  return out + (text.size() > kShown ? "\"..." : "\"");
-}
+/// Up to 40 characters of text for an error message, quoted, with anything unprintable shown
+/// as '?' and "..." where it was cut.
+std::string excerpt(std::string_view text);
 
 }  // namespace lsde

@@ -4,12 +4,14 @@
 
 #include "input/bounds.hpp"
 #include "input/drives.hpp"
+#include "input/input_error.hpp"
 #include "input/rows.hpp"
 #include "matrix/print.hpp"
 
 namespace lsde {
 
 InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes) {
+  if (text.empty()) throw InputError(0, "the file is empty");
   const long long lines = countLines(text);  // before any line end is cut
   Cursor cursor(text);
   InputFile in;

@@ -23,7 +23,8 @@ struct InputFile {
 /// Parses a loaded input file in file order and echoes it as it goes: n, then M, C and K once
 /// all three are read, then every drive component. Before anything of size n × n is allocated
 /// it checks that the file can hold a system of size n and that its matrices fit in
-/// `memoryBytes` (0: unknown, not checked). Throws InputError for anything malformed.
+/// `memoryBytes` (0: unknown, not checked). Throws InputError for an empty file and for
+/// anything malformed.
 InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes);
 
 }  // namespace lsde

@@ -48,7 +48,7 @@ int readSize(Cursor& cursor) {
   errno = 0;
   const long long n = std::strtoll(line.begin, &end, 10);
   if (end == line.begin) {
-    throw InputError(line.number, "expected the size n, found " + quotedExcerpt(line.text()));
+    throw InputError(line.number, "expected the size n, found " + excerpt(line.text()));
   }
   if (n < 1)
     throw InputError(line.number, "the size n must be at least 1, found " + std::to_string(n));

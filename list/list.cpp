@@ -25,9 +25,13 @@ std::unique_ptr<List> createNode(void* e) {
   return cell;
 }
 
-void insertFront(Node** list, void* e) { *list = new Node{e, *list}; }
+void insertFront(Node** list, void* e) {
+  *list = new Node{e, *list};
+}
 
-void* getFront(const Node* head) { return head == nullptr ? nullptr : head->data; }
+void* getFront(const Node* head) {
+  return head == nullptr ? nullptr : head->data;
+}
 
 void* removeFront(Node** list) {
   Node* first = *list;

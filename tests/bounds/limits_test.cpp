@@ -120,11 +120,5 @@ TEST(PhysicalMemory, IsKnownHere) {
   EXPECT_GT(physicalMemoryBytes(), 64u << 20);
 }
 
-TEST(QuotedExcerpt, KeepsAMessageOnOneShortLine) {
-  EXPECT_EQ(quotedExcerpt("n=2"), "\"n=2\"");
-  EXPECT_EQ(quotedExcerpt(std::string("a\0\r\n\x7f\xff", 6)), "\"a\\x00\\x0D\\x0A\\x7F\\xFF\"");
-  EXPECT_EQ(quotedExcerpt(std::string(41, 'x')), "\"" + std::string(40, 'x') + "\"...");
-}
-
 }  // namespace
 }  // namespace lsde

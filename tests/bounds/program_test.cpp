@@ -5,6 +5,7 @@
 #include <cctype>
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -76,6 +77,10 @@ struct HostileFile {
   int status;  // 0 or 1; -1 for either
   seconds within;
 };
+
+void PrintTo(const HostileFile& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class HostileFiles : public ::testing::TestWithParam<HostileFile> {};
 
