@@ -30,6 +30,12 @@ std::vector<double> applySystemMatrix(std::span<const double> positions,
   return alloc_vector_matrix_multiply(s, state, n, 2 * n);
 }
 
+std::vector<double> applySystemMatrix(std::span<const double> positions,
+                                      std::span<const double> velocities, const SparseRows& s) {
+  const std::vector<double> state = appendEqualLength(positions, velocities, s.rows());
+  return s.multiply(state);
+}
+
 void requireReportInterval(int interval) {
   if (interval == 0) throw std::invalid_argument("report interval must not be 0");
 }

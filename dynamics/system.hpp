@@ -6,6 +6,7 @@
 
 #include "dynamics/verlet.hpp"
 #include "matrix/matrix.hpp"
+#include "matrix/sparse_rows.hpp"
 
 namespace lsde {
 
@@ -29,6 +30,11 @@ std::optional<FirstOrderSystem> makeFirstOrderSystem(const Matrix& M, const Matr
 std::vector<double> applySystemMatrix(std::span<const double> positions,
                                       std::span<const double> velocities, int n,
                                       const SystemMatrix& s);
+
+/// The same product, bit for bit, from S's non-zero entries (SparseRows(S, n, 2n), built once
+/// per solve): a banded system costs O(n) per step.
+std::vector<double> applySystemMatrix(std::span<const double> positions,
+                                      std::span<const double> velocities, const SparseRows& s);
 
 /// The trajectory report: for each step i with i % interval == 0, "r= " and the n positions,
 /// "v= " and the n velocities of column i, each value as "%lf ", then "\n".

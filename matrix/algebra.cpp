@@ -1,14 +1,41 @@
 #include "matrix/algebra.hpp"
 
 #include <algorithm>
-#include <cstddef>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
+#include "matrix/checks.hpp"
+#include "matrix/cofactor_table.hpp"
+#include "matrix/lu.hpp"
+
 namespace lsde {
 
+namespace {
+
+// Prints "Error, Singular" for a determinant strictly inside (−1e-8, 1e-8).
+bool reportedSingular(double d) {
+  if (!(d < kSingularBound && d > -kSingularBound)) return false;
+  std::fputs("Error, Singular", stdout);
+  return true;
+}
+
+bool isExactOrder(int n) {
+  return n <= kExactInverseMaxOrder;
+}
+
+}  // namespace
+
 void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n) {
+  if (n <= 0) return;
+  // A row or column outside the matrix would be kept, and the copy would overrun dst.
+  if (p < 0 || p >= n || q < 0 || q >= n) {
+    throw std::invalid_argument("getCofactor: row " + std::to_string(p) + " and column " +
+                                std::to_string(q) + " must lie in 0 … " + std::to_string(n - 1));
+  }
+  requireBlock("getCofactor", src, n, n);
+  requireBlock("getCofactor", dst, n - 1, n - 1);
   int i = 0;
   int j = 0;
   for (int r = 0; r < n; ++r) {
@@ -24,80 +51,57 @@ void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n) {
 }
 
 double det(const Matrix& a, int n) {
-  if (n == 1) return a[0][0];
   if (n <= 0) return 0.0;
-  Matrix work(n, n);
-  double sum = 0.0;
-  int sign = 1;
-  for (int f = 0; f < n; ++f) {
-    getCofactor(a, work, 0, f, n);
-    const double term = det(work, n - 1) * (static_cast<double>(sign) * a[0][f]);
-    sum = sum + term;
-    sign = -sign;
-  }
-  return sum;
+  requireBlock("det", a, n, n);
+  if (isExactOrder(n)) return CofactorTable(a, n).determinant();
+  return LuDecomposition(a, n).determinant();
 }
 
 void adjoint(const Matrix& a, Matrix& dst, int n) {
+  if (n <= 0) return;
+  requireBlock("adjoint", dst, n, n);
   if (n == 1) {
-    dst[0][0] = 1.0;
+    dst[0][0] = 1.0;  // the input is not read
     return;
   }
-  Matrix work(n, n);
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      getCofactor(a, work, i, j, n);
-      const int sign = (i + j) % 2 == 0 ? 1 : -1;
-      dst[j][i] = det(work, n - 1) * sign;
-    }
+  requireBlock("adjoint", a, n, n);
+  if (isExactOrder(n)) {
+    CofactorTable(a, n).adjugate(dst);
+    return;
   }
+  luAdjugate(a, dst, n);
 }
 
 std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n) {
-  const double d = det(a, n);
-  if (d < kSingularBound && d > -kSingularBound) {
-    std::fputs("Error, Singular", stdout);
-    return std::nullopt;
+  n = std::max(n, 0);
+  requireBlock("alloc_inverse_matrix", a, n, n);
+  if (isExactOrder(n)) {
+    CofactorTable table(a, n);
+    const double d = table.determinant();
+    if (reportedSingular(d)) return std::nullopt;
+    Matrix result(n, n);
+    table.adjugate(result);
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) result[i][j] = result[i][j] / d;
+    return result;
   }
-  Matrix result(n, n);
-  Matrix adj(n, n);
-  adjoint(a, adj, n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) result[i][j] = adj[i][j] / d;
-  return result;
+  const LuDecomposition lu(a, n);
+  const double d = lu.determinant();
+  if (reportedSingular(d)) return std::nullopt;
+  if (std::isnan(d)) {
+    // As the adjugate divided by this determinant would be: NaN throughout.
+    Matrix result(n, n);
+    std::fill_n(result.data(), static_cast<std::size_t>(n) * static_cast<std::size_t>(n), d);
+    return result;
+  }
+  return lu.inverse();
 }
 
-Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n) {
-  Matrix r(n, n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      for (int k = 0; k < n; ++k) r[i][j] = r[i][j] + a[i][k] * b[k][j];
-  return r;
-}
-
-std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<const double> v,
-                                                 int rows, int cols) {
-  cols = std::max(cols, 0);
-  rows = std::clamp(rows, 0, cols);
-  if (a.rows() < rows || a.cols() < cols || v.size() < static_cast<std::size_t>(cols)) {
-    throw std::invalid_argument("alloc_vector_matrix_multiply: " + std::to_string(rows) + "x" +
-                                std::to_string(cols) + " product needs a matrix of at least that "
-                                "size and a vector of " + std::to_string(cols) + " entries");
-  }
-  std::vector<double> out(static_cast<std::size_t>(cols), 0.0);
-  // Row by row: each entry still accumulates c = 0, 1, … from 0.0, as the column sweep would.
-  for (int r = 0; r < rows; ++r) {
-    const double* row = a[r];
-    double sum = 0.0;
-    for (int c = 0; c < cols; ++c) sum = sum + row[c] * v[c];
-    out[r] = sum;
-  }
-  return out;
-}
-
-std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v,
-                                      int n) {
-  std::vector<double> out(2 * static_cast<std::size_t>(std::max(n, 0)));
+std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v, int n) {
+  n = std::max(n, 0);
+  requireLength("appendEqualLength", x, n);
+  requireLength("appendEqualLength", v, n);
+  std::vector<double> out(2 * static_cast<std::size_t>(n));
   std::copy_n(x.begin(), n, out.begin());
   std::copy_n(v.begin(), n, out.begin() + n);
   return out;

@@ -8,31 +8,46 @@
 
 namespace lsde {
 
+// Every operation below throws std::invalid_argument, before it reads or writes anything, when
+// a matrix or vector argument is smaller than the sizes passed with it.
+
 /// Determinants with an absolute value below this bound count as singular.
 inline constexpr double kSingularBound = 1e-8;
+
+/// det, adjoint and alloc_inverse_matrix are exact to the last bit up to this order; beyond, the
+/// same results within rounding. Up to it they carry out the cofactor expansion, each
+/// sub-determinant computed once (2^n doubles of memory; an inverse of order 22 takes about
+/// 0.7 s); beyond it they use LU with partial pivoting, det being the product of the pivots.
+/// Exact means the bits of the recursive expansion, negative zeros included; only where two
+/// different NaNs meet in one operation is the one passed on the compiler's choice, as it is for
+/// the recursion itself.
+inline constexpr int kExactInverseMaxOrder = 22;
 
 /// Copies the minor of src (order n) without row p and column q into the top-left
 /// (n-1)×(n-1) block of dst; dst's other entries are left as they were.
 void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n);
 
 /// Determinant by cofactor expansion along the first row; each level sums its terms
-/// det(minor) × (sign × a[0][f]) in column order, starting from 0.0. det of order 0 is 0.0.
+/// det(minor) × (sign × a[0][f]) in column order, starting from 0.0; a 1×1 block is its element
+/// and order 0 gives 0.0. Beyond kExactInverseMaxOrder: the product of the LU pivots.
 double det(const Matrix& a, int n);
 
-/// Fills dst (n×n) with the adjugate of a: dst[j][i] = (-1)^(i+j) det(minor(i, j)).
+/// Fills dst (n×n) with the adjugate of a: dst[j][i] = (-1)^(i+j) det(minor(i, j)); 1.0 for
+/// order 1, where a is not read. Beyond kExactInverseMaxOrder: by elimination (luAdjugate).
 void adjoint(const Matrix& a, Matrix& dst, int n);
 
 /// The inverse as adjugate / det, or, when |det| < 1e-8, prints "Error, Singular"
-/// (no line break) and returns nothing.
+/// (no line break) and returns nothing. A NaN det gives NaN in every entry. Beyond
+/// kExactInverseMaxOrder: solved from the LU factors.
 std::optional<Matrix> alloc_inverse_matrix(const Matrix& a, int n);
 
-/// A·B for n×n operands; each entry summed over k = 0, 1, … from 0.0.
+/// A·B for n×n operands; each entry summed over k = 0, 1, … from 0.0. Zero entries of A are
+/// skipped while B is all finite, so a diagonal A costs O(n²).
 Matrix alloc_matrix_matrix_multiply(const Matrix& a, const Matrix& b, int n);
 
 /// A·v for the top-left rows × cols block of A. The result has cols entries (at least
 /// as long as v): entry r < rows is row r of A times v summed over c from 0.0, the rest 0.0.
 /// Rows beyond cols have no place in the result and are not computed.
-/// Throws std::invalid_argument when A or v is smaller than rows × cols / cols.
 std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<const double> v,
                                                  int rows, int cols);
 

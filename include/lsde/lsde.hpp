@@ -14,6 +14,7 @@
 #include "list/list.hpp"          // Node, List, insertFront, insertRear, ...
 #include "list/sort.hpp"          // split, mergeSortInt/Float/Double, printAllInt/Float/Double
 #include "matrix/algebra.hpp"     // det, adjoint, alloc_inverse_matrix, products
+#include "matrix/lu.hpp"          // LuDecomposition, luAdjugate
 #include "matrix/matrix.hpp"      // Matrix
 #include "matrix/print.hpp"       // printMat, printArrayOfdoubles
 #include "quadrature/grid.hpp"    // ipow, n_dimensional_/two_dimensional_integrate_function
