@@ -113,7 +113,7 @@ TEST(ReadDrives, ReadsAHundredThousandComponentsInLinearTime) {
   testing::internal::GetCapturedStdout();
   ASSERT_EQ(driver.count, 100000);
   EXPECT_EQ(driver.frequencies[99999], 99999.0);
-  EXPECT_LT(took.count(), 0.5);
+  EXPECT_LT(took.count(), 3.0);  // linear: 0.05 s here, under ASan under 1 s
 }
 
 TEST(PhysicalMemory, IsKnownHere) {

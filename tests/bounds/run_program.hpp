@@ -17,7 +17,8 @@ struct Outcome {
   std::string err;       // standard error
 };
 
-/// Runs program with args, standard input from /dev/null, and kills it after `limit`.
+/// Runs program with args, standard input from /dev/null, and kills it after `limit`; its peak
+/// memory is measured apart from this process's own (see peak_memory.cpp).
 Outcome runProgram(const std::string& program, const std::vector<std::string>& args,
                    std::chrono::seconds limit);
 
