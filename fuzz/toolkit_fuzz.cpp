@@ -63,7 +63,10 @@ void fuzzEngine(FuzzBytes& in) {
   for (double& s : samples) s = in.real();
 
   int calls = 0;
-  const lsde::Integrand f = [&](double x) { return ++calls, 0.5 * x + 1.0; };
+  const lsde::Integrand f = [&](double x) {
+    ++calls;
+    return 0.5 * x + 1.0;
+  };
   bool valid = count >= 1 && pattern.size() >= static_cast<std::size_t>(count);
   if (engine == 2) valid = valid && samples.size() >= static_cast<std::size_t>(std::max(n, 0));
   // With no samples there is nothing to read, and turning the call down is as sound as an
@@ -92,7 +95,11 @@ void fuzzRule(FuzzBytes& in) {
   const double h = in.real();
   const double slope = in.real();
   int calls = 0;
-  const std::vector<double> result = rule([&](double x) { return ++calls, slope * x; }, n, x0, h);
+  const lsde::Integrand f = [&](double x) {
+    ++calls;
+    return slope * x;
+  };
+  const std::vector<double> result = rule(f, n, x0, h);
   if (result.size() != static_cast<std::size_t>(std::max(n, 0))) fault("rule result length");
   if (calls != std::max(n, 0)) fault("rule did not call the integrand exactly n times");
 }
