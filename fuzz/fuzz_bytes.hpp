@@ -21,7 +21,7 @@ class FuzzBytes {
     static_assert(std::is_trivially_copyable_v<T>);
     T value{};
     const std::size_t n = sizeof(T) < size_ ? sizeof(T) : size_;
-    std::memcpy(&value, data_, n);
+    if (n > 0) std::memcpy(&value, data_, n);  // an empty input may come without an address
     data_ += n;
     size_ -= n;
     return value;
