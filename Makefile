@@ -1,7 +1,11 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
 APP_PACKAGES  := cmake g++ ninja-build
-TEST_PACKAGES := $(APP_PACKAGES) libgtest-dev gnuplot-nox
+FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
+TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev
+
+# Seconds that each fuzz target runs in `make fuzz` and `make test`.
+FUZZ_SECONDS ?= 60
 
 # make bench: sizes n = 2, 4, … up to BENCH_MAX_N, each timed BENCH_RUNS times; a run that
 # takes more than BENCH_TIMEOUT seconds of CPU ends its family.
@@ -9,7 +13,7 @@ BENCH_MAX_N   ?= 2048
 BENCH_RUNS    ?= 5
 BENCH_TIMEOUT ?= 120
 
-.PHONY: all run plot test bench clean
+.PHONY: all run plot test fuzz bench clean
 
 all:
 	@scripts/ensure-deps.sh $(APP_PACKAGES)
@@ -32,6 +36,13 @@ test:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
+	$(MAKE) --no-print-directory fuzz
+
+fuzz:
+	@scripts/ensure-deps.sh $(FUZZ_PACKAGES)
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/run-fuzzers.sh $(FUZZ_SECONDS)
 
 bench:
 	@scripts/ensure-deps.sh $(BENCH_PACKAGES)

@@ -5,10 +5,14 @@ add_library(lsde_flags INTERFACE)
 target_compile_options(lsde_flags INTERFACE -ffp-contract=off)
 target_compile_options(lsde_flags INTERFACE
   $<BUILD_INTERFACE:-Wall -Wextra -Wpedantic $<$<BOOL:${LSDE_WERROR}>:-Werror>>)
-if(LSDE_SANITIZE)
+if(LSDE_SANITIZE OR LSDE_FUZZ)
   set(_lsde_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(lsde_flags INTERFACE $<BUILD_INTERFACE:${_lsde_san}>)
   target_link_options(lsde_flags INTERFACE $<BUILD_INTERFACE:${_lsde_san}>)
+endif()
+if(LSDE_FUZZ)
+  # Coverage feedback in every library; only the fuzz programs link libFuzzer's main.
+  target_compile_options(lsde_flags INTERFACE $<BUILD_INTERFACE:-fsanitize=fuzzer-no-link>)
 endif()
 
 # lsde_add_library(<folder> SOURCES ... [DEPS ...])

@@ -1,5 +1,6 @@
 #include "input/drives.hpp"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,11 @@ void requireAtLeast(const DriveValues& line, const DriveValues& frequencies, int
   }
 }
 
+// An upper bound: a line of c commas holds at most c + 1 values.
+std::uint64_t fieldCount(const Line& line) {
+  return static_cast<std::uint64_t>(std::count(line.begin, line.end, ',')) + 1;
+}
+
 double valueAt(const Node* node) {
   return *static_cast<const double*>(node->data);
 }
@@ -57,10 +63,13 @@ void echoValue(OutputBuffer& echo, std::string_view label, double value) {
 
 }  // namespace
 
-Driver readDrives(Cursor& cursor) {
+Driver readDrives(Cursor& cursor, std::uint64_t memoryBytes) {
   const Line frequencyLine = takeLine(cursor);
   const Line amplitudeLine = takeLine(cursor);
   const Line phaseLine = takeLine(cursor);
+  requireDriveBlockFits(
+      fieldCount(frequencyLine) + fieldCount(amplitudeLine) + fieldCount(phaseLine),
+      frequencyLine.number, memoryBytes);
   const DriveValues frequencies = readDriveLine(frequencyLine);
   const DriveValues amplitudes = readDriveLine(amplitudeLine);
   const DriveValues phases = readDriveLine(phaseLine);
@@ -81,9 +90,9 @@ Driver readDrives(Cursor& cursor) {
   return driver;
 }
 
-std::vector<Driver> getDrives(Cursor& cursor, int k) {
+std::vector<Driver> getDrives(Cursor& cursor, int k, std::uint64_t memoryBytes) {
   std::vector<Driver> table = alloc_driver(k);
-  for (Driver& record : table) record = readDrives(cursor);
+  for (Driver& record : table) record = readDrives(cursor, memoryBytes);
   return table;
 }
 

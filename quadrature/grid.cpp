@@ -89,6 +89,8 @@ double two_dimensional_integrate_function(const PlaneMembership& membership, dou
   static constexpr const char* kWho = "two_dimensional_integrate_function: ";
   const int cx = stepCount(std::string(kWho) + "x", xLower, xUpper, h);
   const int cy = stepCount(std::string(kWho) + "y", yLower, yUpper, h);
+  // No point to visit: without this the outer loop would still spin up to 2^31 times.
+  if (cx <= 0 || cy <= 0) return 0.0;
   double sum = 0.0;
   for (int i = 0; i < cx; ++i) {
     const double x = static_cast<double>(i) * h + xLower;

@@ -7,9 +7,11 @@
 #include "dynamics/free.hpp"      // printLSDE, LSDE, linear_integrate
 #include "dynamics/system.hpp"    // SystemMatrix, the trajectory report
 #include "dynamics/verlet.hpp"    // multiVerlet, AccelerationFunction, Trajectory
+#include "input/bounds.hpp"       // the size, byte and memory checks of an input file
 #include "input/cursor.hpp"       // loadText, Cursor, takeLine
 #include "input/drives.hpp"       // readDrives, getDrives
 #include "input/input_error.hpp"  // InputError
+#include "input/input_file.hpp"   // InputFile, readInputFile
 #include "input/rows.hpp"         // getMatrix, getRow, readSize
 #include "list/list.hpp"          // Node, List, insertFront, insertRear, ...
 #include "list/sort.hpp"          // split, mergeSortInt/Float/Double, printAllInt/Float/Double

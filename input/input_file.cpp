@@ -1,0 +1,35 @@
+#include "input/input_file.hpp"
+
+#include <cstdio>
+
+#include "input/bounds.hpp"
+#include "input/drives.hpp"
+#include "input/input_error.hpp"
+#include "input/rows.hpp"
+#include "matrix/print.hpp"
+
+namespace lsde {
+
+InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes) {
+  if (text.empty()) throw InputError(0, "the file is empty");
+  const long long lines = countLines(text);  // before any line end is cut
+  Cursor cursor(text);
+  InputFile in;
+  in.n = readSize(cursor);
+  std::printf("%d\n", in.n);
+  requireFileHolds(in.n, lines, text.size());
+  requireMatricesFit(in.n, memoryBytes);
+
+  in.m = getMatrix(in.n, in.n, cursor);
+  in.c = getMatrix(in.n, in.n, cursor);
+  in.k = getMatrix(in.n, in.n, cursor);
+  printMat(in.m, in.n, in.n);
+  printMat(in.c, in.n, in.n);
+  printMat(in.k, in.n, in.n);
+  in.drives = getDrives(cursor, in.n, memoryBytes);
+  in.positions = getRow(cursor, in.n);
+  in.velocities = getRow(cursor, in.n);
+  return in;
+}
+
+}  // namespace lsde
