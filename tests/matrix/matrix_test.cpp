@@ -28,7 +28,7 @@ constexpr Kind kKinds[] = {Kind::kGeneral, Kind::kIntegers, Kind::kInf, Kind::kN
 
 Matrix randomMatrix(int rows, int cols, Kind kind, std::mt19937_64& rng) {
   volatile double inf = std::numeric_limits<double>::infinity();
-  const double specials[] = {inf, -inf, inf - inf, std::numeric_limits<double>::quiet_NaN()};
+  const double nonFinite[] = {inf, -inf, inf - inf, std::numeric_limits<double>::quiet_NaN()};
   Matrix m(rows, cols);
   for (double* x = m.data(); x != m.data() + m.rows() * m.cols(); ++x) {
     const int p = std::uniform_int_distribution<int>(0, 99)(rng);
@@ -38,7 +38,7 @@ Matrix randomMatrix(int rows, int cols, Kind kind, std::mt19937_64& rng) {
     else if (p < 8)
       *x = p % 2 ? 0.0 : -0.0;
     else
-      *x = p >= 96 && kind != Kind::kGeneral ? specials[kind == Kind::kNaN ? 3 : p % 3] : uniform;
+      *x = p >= 96 && kind != Kind::kGeneral ? nonFinite[kind == Kind::kNaN ? 3 : p % 3] : uniform;
   }
   return m;
 }
