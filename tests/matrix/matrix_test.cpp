@@ -192,9 +192,8 @@ TEST(Elimination, InverseAndDeterminantAsKnown) {
 
 TEST(Elimination, SingularBoundOnBothSidesOfTheSwitch) {
   // The bound itself and a NaN only beyond: an exact inverse of order 22 takes most of a second.
-  const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::pair<int, double> cases[] = {{kBeyond - 1, 1e-9}, {kBeyond - 1, 0.0}, {kBeyond, 1e-9},
-                                          {kBeyond, 0.0},      {kBeyond, 1e-8},    {kBeyond, nan}};
+                                          {kBeyond, 0.0},      {kBeyond, 1e-8},    {kBeyond, NAN}};
   for (const auto& [n, corner] : cases) {
     Matrix a(n, n);
     for (int i = 0; i < n; ++i) a[i][i] = i + 1 < n ? 1.0 : corner;
@@ -257,16 +256,19 @@ TEST(Products, SameBitsAsThePlainLoops) {
 
 TEST(Products, VectorProductHasOneEntryPerColumnAndSizesAreChecked) {
   const Matrix a{{1, 2, 3, 4}, {5, 6, 7, 8}};
-  const std::vector<double> ones{1, 1, 1, 1};
+  const std::vector<double> ones{1, 1, 1, 1}, three(3);
   EXPECT_EQ(alloc_vector_matrix_multiply(a, ones, 2, 4), (std::vector<double>{10, 26, 0, 0}));
   // More rows than columns: only as many rows as the result has room for.
   EXPECT_EQ(alloc_vector_matrix_multiply(Matrix{{1, 2}, {3, 4}, {5, 6}}, ones, 3, 2),
             (std::vector<double>{3, 7}));
   EXPECT_THROW(alloc_vector_matrix_multiply(a, ones, 3, 4), std::invalid_argument);
-  EXPECT_THROW(alloc_vector_matrix_multiply(a, std::vector<double>(3), 2, 4),
-               std::invalid_argument);
+  EXPECT_THROW(alloc_vector_matrix_multiply(a, three, 2, 4), std::invalid_argument);
   Matrix square(2, 2);  // zeroing the result first would wipe the operands
   EXPECT_THROW(multiplyInto(square, square, 2, square, 0), std::invalid_argument);
+}
+
+TEST(Storage, LargeMatricesStartOnAHugePage) {
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Matrix(1024, 1024).data()) % (2 << 20), 0u);
 }
 
 TEST(Printing, FormatsAndEmptyShapes) {
