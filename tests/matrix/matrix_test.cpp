@@ -1,0 +1,285 @@
+// The algebra bit for bit against plain loops in the order it must keep; LU within rounding.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "matrix/algebra.hpp"
+#include "matrix/lu.hpp"
+#include "matrix/print.hpp"
+#include "matrix/sparse_rows.hpp"
+
+namespace lsde {
+namespace {
+
+constexpr int kBeyond = kExactInverseMaxOrder + 1;
+
+// Uniform in (−1, 1) with ±0.0; −2 … 2 and −0.0, cancelling to exact zeros; with inf, or with NaN.
+// One NaN per matrix (which of two NaNs a sum passes on is the compiler's choice): inf − inf's.
+enum class Kind { kGeneral, kIntegers, kInf, kNaN };
+constexpr Kind kKinds[] = {Kind::kGeneral, Kind::kIntegers, Kind::kInf, Kind::kNaN};
+
+Matrix randomMatrix(int rows, int cols, Kind kind, std::mt19937_64& rng) {
+  volatile double inf = std::numeric_limits<double>::infinity();
+  const double nonFinite[] = {inf, -inf, inf - inf, std::numeric_limits<double>::quiet_NaN()};
+  Matrix m(rows, cols);
+  for (double* x = m.data(); x != m.data() + m.rows() * m.cols(); ++x) {
+    const int p = std::uniform_int_distribution<int>(0, 99)(rng);
+    const double uniform = std::uniform_real_distribution<double>(-1.0, 1.0)(rng);
+    if (kind == Kind::kIntegers)
+      *x = p < 10 ? -0.0 : p % 5 - 2;
+    else if (p < 8)
+      *x = p % 2 ? 0.0 : -0.0;
+    else
+      *x = p >= 96 && kind != Kind::kGeneral ? nonFinite[kind == Kind::kNaN ? 3 : p % 3] : uniform;
+  }
+  return m;
+}
+
+// m with every entry outside the band of the given half-width set to 0.0.
+Matrix banded(Matrix m, int halfWidth) {
+  for (int r = 0; r < m.rows(); ++r)
+    for (int c = 0; c < m.cols(); ++c)
+      if (std::abs(r - c) > halfWidth) m[r][c] = 0.0;
+  return m;
+}
+
+// Bit patterns: −0.0 and the sign and payload of a NaN count.
+std::vector<std::uint64_t> bits(const std::vector<double>& values) {
+  std::vector<std::uint64_t> out;
+  for (double x : values) out.push_back(std::bit_cast<std::uint64_t>(x));
+  return out;
+}
+std::vector<std::uint64_t> bits(const Matrix& m) {
+  return bits(std::vector<double>(m.data(), m.data() + m.rows() * m.cols()));
+}
+
+template <typename F>
+std::string printed(F f) {
+  testing::internal::CaptureStdout();
+  f();
+  return testing::internal::GetCapturedStdout();
+}
+
+// alloc_inverse_matrix, and what it printed.
+std::pair<std::optional<Matrix>, std::string> invert(const Matrix& a, int n) {
+  std::optional<Matrix> inverse;
+  std::string out = printed([&] { inverse = alloc_inverse_matrix(a, n); });
+  return {std::move(inverse), std::move(out)};
+}
+
+// sign × x with sign ±1 known only at run time: a compiler may fold × −1.0 into a negation,
+// which flips the sign of a NaN where the multiplication passes it on unchanged.
+double timesSign(int sign, double x) {
+  const volatile double s = sign;
+  return s * x;
+}
+
+// The cofactor expansion in its literal recursive form, n·n! operations.
+double literalDet(const Matrix& a, int n) {
+  if (n == 1) return a[0][0];
+  Matrix minor(n - 1, n - 1);
+  double sum = 0.0;
+  for (int f = 0; f < n; ++f) {
+    getCofactor(a, minor, 0, f, n);
+    sum = sum + literalDet(minor, n - 1) * timesSign(f % 2 ? -1 : 1, a[0][f]);
+  }
+  return sum;
+}
+
+Matrix literalAdjoint(const Matrix& a, int n) {
+  if (n == 1) return Matrix{{1.0}};
+  Matrix adj(n, n), minor(n - 1, n - 1);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) {
+      getCofactor(a, minor, i, j, n);
+      adj[j][i] = timesSign((i + j) % 2 ? -1 : 1, literalDet(minor, n - 1));
+    }
+  return adj;
+}
+
+TEST(CofactorExpansion, EveryOrderUpToNineHasTheBitsOfTheLiteralRecursion) {
+  std::mt19937_64 rng(20240611);
+  for (int n = 0; n <= 9; ++n)
+    for (Kind kind : kKinds)
+      for (int sample = 0; sample < (n <= 6 ? 20 : n <= 8 ? 3 : 1); ++sample) {
+        SCOPED_TRACE(testing::Message() << "n = " << n << ", kind " << static_cast<int>(kind));
+        const Matrix a = randomMatrix(n, n, kind, rng);
+        const double d = literalDet(a, n);
+        EXPECT_EQ(bits({det(a, n)}), bits({d}));
+        Matrix adj(n, n), literal = literalAdjoint(a, n);
+        adjoint(a, adj, n);
+        EXPECT_EQ(bits(adj), bits(literal));
+        const auto [inverse, out] = invert(a, n);
+        const bool singular = d < 1e-8 && d > -1e-8;
+        EXPECT_EQ(out, singular ? "Error, Singular" : "");
+        ASSERT_EQ(inverse.has_value(), !singular);
+        for (int e = 0; e < n * n; ++e) literal.data()[e] = literal.data()[e] / d;
+        EXPECT_EQ(bits(inverse.value_or(literal)), bits(literal));  // adjugate / det
+      }
+}
+
+TEST(CofactorExpansion, KnownSmallCases) {
+  EXPECT_EQ(det(Matrix{{1, 2}, {3, 4}}, 2), -2.0);
+  EXPECT_EQ(bits({det(Matrix(), 0)}), bits({0.0}));
+  Matrix one(1, 1);
+  adjoint(Matrix(), one, 1);  // order 1 does not read its input
+  EXPECT_EQ(one, Matrix{{1.0}});
+  const std::pair<Matrix, std::optional<Matrix>> inverses[] = {
+      {{{4}}, Matrix{{0.25}}},   {{{1, 2}, {3, 4}}, Matrix{{-2, 1}, {1.5, -0.5}}},
+      {{{1e-8}}, Matrix{{1e8}}},  // the bound itself is not singular
+      {{{1e-9}}, std::nullopt},  {Matrix(2, 2), std::nullopt},
+  };
+  for (const auto& [a, expected] : inverses)
+    EXPECT_EQ(invert(a, a.rows()),
+              std::pair(expected, std::string(expected ? "" : "Error, Singular")));
+}
+
+// The product of the pivots of elimination one step after another; a step leaves out zero
+// factors and stops after the last non-zero of its pivot row, as the blocked steps do.
+double plainDeterminant(Matrix u, int n) {
+  double product = 1.0, sign = 1.0;
+  for (int k = 0; k < n; ++k) {
+    int best = k;
+    for (int i = k + 1; i < n; ++i)
+      if (std::abs(u[i][k]) > std::abs(u[best][k])) best = i;
+    if (best != k) sign = -sign;
+    for (int j = 0; j < n; ++j) std::swap(u[k][j], u[best][j]);
+    product = product * u[k][k];
+    int end = n;
+    while (end > k + 1 && u[k][end - 1] == 0.0) --end;
+    for (int i = k + 1; i < n && u[k][k] != 0.0; ++i) {
+      const double l = u[i][k] / u[k][k];
+      for (int j = k + 1; u[i][k] != 0.0 && j < end; ++j) u[i][j] = u[i][j] - l * u[k][j];
+    }
+  }
+  return sign < 0 ? -product : product;
+}
+
+TEST(Elimination, BlockedStepsHaveTheBitsOfPlainElimination) {
+  std::mt19937_64 rng(21);
+  // Orders around the blocks of 32 steps; small integers give zero pivots and exact zeros.
+  for (int n : {31, 32, 33, 63, 64, 65, 97})
+    for (Kind kind : {Kind::kGeneral, Kind::kIntegers})
+      for (int band : {n, 3}) {
+        const Matrix a = banded(randomMatrix(n, n, kind, rng), band);
+        EXPECT_EQ(bits({LuDecomposition(a, n).determinant()}), bits({plainDeterminant(a, n)})) << n;
+      }
+}
+
+TEST(Elimination, InverseAndDeterminantAsKnown) {
+  std::mt19937_64 rng(5);
+  for (int n : {kBeyond, 40, 150}) {  // the largest banded: rows skip their zeros
+    Matrix a = banded(randomMatrix(n, n, Kind::kGeneral, rng), n > 100 ? 3 : n);
+    for (int i = 0; i < n; ++i) a[i][(i + 1) % n] += 4.0;  // a row exchange at every step
+    const auto [inverse, out] = invert(a, n);
+    ASSERT_TRUE(inverse) << out;
+    const Matrix identity = alloc_matrix_matrix_multiply(*inverse, a, n);
+    for (int e = 0; e < n * n; ++e)
+      ASSERT_NEAR(identity.data()[e], e / n == e % n, 1e-13) << n << ": entry " << e;
+  }
+  Matrix cycle(30, 30);  // 2·P for a cycle of even length, an odd permutation
+  for (int i = 0; i < 30; ++i) cycle[i][(i + 1) % 30] = 2.0;
+  EXPECT_EQ(det(cycle, 30), -std::ldexp(1.0, 30));
+}
+
+TEST(Elimination, SingularBoundOnBothSidesOfTheSwitch) {
+  // The bound itself and a NaN only beyond: an exact inverse of order 22 takes most of a second.
+  const std::pair<int, double> cases[] = {{kBeyond - 1, 1e-9}, {kBeyond - 1, 0.0}, {kBeyond, 1e-9},
+                                          {kBeyond, 0.0},      {kBeyond, 1e-8},    {kBeyond, NAN}};
+  for (const auto& [n, corner] : cases) {
+    Matrix a(n, n);
+    for (int i = 0; i < n; ++i) a[i][i] = i + 1 < n ? 1.0 : corner;
+    const auto [inverse, out] = invert(a, n);
+    const bool singular = std::abs(corner) < 1e-8;
+    EXPECT_EQ(out, singular ? "Error, Singular" : "") << "n = " << n << ", corner " << corner;
+    ASSERT_EQ(inverse.has_value(), !singular);
+    if (singular) continue;
+    EXPECT_EQ(std::isnan((*inverse)[0][0]), std::isnan(corner));  // NaN throughout
+    EXPECT_EQ(bits({(*inverse)[n - 1][n - 1]}), bits({1.0 / corner}));
+  }
+}
+
+// Rows equal to row 0 lower the rank: at rank n − 2 every cofactor vanishes.
+TEST(Elimination, AdjugateAgreesWithTheExpansionAtEveryRank) {
+  std::mt19937_64 rng(6);
+  Matrix a = randomMatrix(6, 6, Kind::kGeneral, rng), fast(6, 6), exact(6, 6);
+  for (int rank = 6; rank >= 4; --rank) {
+    if (rank < 6) std::copy_n(a[0], 6, a[rank]);
+    luAdjugate(a, fast, 6);
+    adjoint(a, exact, 6);
+    for (int e = 0; e < 36; ++e) EXPECT_NEAR(fast.data()[e], exact.data()[e], 1e-12) << rank;
+  }
+}
+
+TEST(Products, SameBitsAsThePlainLoops) {
+  std::mt19937_64 rng(11);
+  // Odd orders around the 32-column sweeps and the 128-deep blocks, inf and NaN on both sides; a
+  // band of half-width 1 is mostly zero, so its zeros are skipped wherever that keeps the bits.
+  for (int n : {1, 3, 7, 31, 33, 63, 65, 129})
+    for (Kind kind : kKinds)
+      for (int band : {n, 1}) {
+        SCOPED_TRACE(testing::Message() << n << "/" << band << "/" << static_cast<int>(kind));
+        const Matrix a = banded(randomMatrix(n, n, kind, rng), band);
+        const Matrix b = randomMatrix(n, n, kind, rng);
+        Matrix product(n, n);
+        for (int i = 0; i < n; ++i)
+          for (int j = 0; j < n; ++j)
+            for (int k = 0; k < n; ++k) product[i][j] = product[i][j] + a[i][k] * b[k][j];
+        EXPECT_EQ(bits(alloc_matrix_matrix_multiply(a, b, n)), bits(product));
+        const Matrix wide = banded(randomMatrix(n, 2 * n, kind, rng), band);
+        Matrix into = wide, expected = wide;  // the product into the right half
+        for (int i = 0; i < n; ++i) std::copy_n(product[i], n, expected[i] + n);
+        multiplyInto(a, b, n, into, n);
+        EXPECT_EQ(bits(into), bits(expected));
+
+        const Matrix row = randomMatrix(1, 2 * n, kind, rng);
+        const std::vector<double> v(row[0], row[0] + 2 * n);
+        std::vector<double> sums(2 * n, 0.0), split(2 * n, 0.0);
+        for (int c = 0; c < 2 * n; ++c)
+          for (int r = 0; r < n; ++r) sums[r] = sums[r] + wide[r][c] * v[c];
+        EXPECT_EQ(bits(alloc_vector_matrix_multiply(wide, v, n, 2 * n)), bits(sums));
+        const SparseRows rows(wide, n, 2 * n);
+        EXPECT_EQ(bits(rows.multiply(v)), bits(sums));
+        rows.accumulate(v, 0, n / 2, split);  // a sum split at any column keeps its bits
+        rows.accumulate(v, n / 2, 2 * n, split);
+        EXPECT_EQ(bits(split), bits(sums));
+      }
+}
+
+TEST(Products, VectorProductHasOneEntryPerColumnAndSizesAreChecked) {
+  const Matrix a{{1, 2, 3, 4}, {5, 6, 7, 8}};
+  const std::vector<double> ones{1, 1, 1, 1}, three(3);
+  EXPECT_EQ(alloc_vector_matrix_multiply(a, ones, 2, 4), (std::vector<double>{10, 26, 0, 0}));
+  // More rows than columns: only as many rows as the result has room for.
+  EXPECT_EQ(alloc_vector_matrix_multiply(Matrix{{1, 2}, {3, 4}, {5, 6}}, ones, 3, 2),
+            (std::vector<double>{3, 7}));
+  EXPECT_THROW(alloc_vector_matrix_multiply(a, ones, 3, 4), std::invalid_argument);
+  EXPECT_THROW(alloc_vector_matrix_multiply(a, three, 2, 4), std::invalid_argument);
+  Matrix square(2, 2);  // zeroing the result first would wipe the operands
+  EXPECT_THROW(multiplyInto(square, square, 2, square, 0), std::invalid_argument);
+}
+
+TEST(Storage, LargeMatricesStartOnAHugePage) {
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Matrix(1024, 1024).data()) % (2 << 20), 0u);
+}
+
+TEST(Printing, FormatsAndEmptyShapes) {
+  const Matrix m{{1, -2.5}, {1e-7, 1234567.125}};
+  EXPECT_EQ(printed([&] { printMat(m, 2, 2); }), "1.000000 -2.500000 \n0.000000 1234567.125000 \n");
+  EXPECT_EQ(printed([&] { printMat(m, 0, 2); }), "");
+  EXPECT_EQ(printed([&] { printMat(m, 2, 0); }), "\n\n");
+  const std::vector<double> v{0.5, -0.0};
+  EXPECT_EQ(printed([&] { printArrayOfdoubles(v, 2); }), "0.500000 -0.000000 \n");
+  EXPECT_EQ(printed([] { printArrayOfdoubles({}, 0); }), "\n");
+}
+
+}  // namespace
+}  // namespace lsde
