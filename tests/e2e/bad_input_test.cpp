@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
 
 #include "process.hpp"
@@ -20,9 +19,8 @@ std::string twoMassesWithLine(int number, const std::string& text) {
 
 // Runs the program on dir/name: it must fail quickly, before any report or prompt.
 RunResult runFailing(const std::string& dir, const std::string& name) {
-  const auto start = std::chrono::steady_clock::now();
   RunResult r = runLsde({name}, dir);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_LT(r.seconds, 2.0);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.find("r= "), std::string::npos);
   EXPECT_EQ(r.out.find("Press <enter>"), std::string::npos);

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,8 +16,10 @@ namespace lsde::test {
 
 /// What one run of the lsde program left behind.
 struct RunResult {
-  int status;  // exit status; 128 + signal when it was killed
+  int status;  // exit status; 128 + signal when it was killed (137 past its time limit)
   std::string out, err;
+  double seconds;  // wall time
+  long peakKiB;    // the program's own peak resident memory
 };
 
 inline std::string readFile(const std::string& path) {
@@ -49,17 +53,24 @@ inline std::string shellQuoted(const std::string& s) {
   return quoted + "'";
 }
 
-/// Runs the built program with args in dir (fresh when empty), stdin /dev/null or closed.
+/// Runs the built program with args in dir (fresh when empty), stdin /dev/null or closed,
+/// killed after 60 s.
 inline RunResult runLsde(const std::vector<std::string>& args, std::string dir = "",
                          bool closeStdin = false) {
   if (dir.empty()) dir = scratchDir();
-  std::string command = "cd " + shellQuoted(dir) + " && " + shellQuoted(LSDE_BINARY);
+  std::string command = "cd " + shellQuoted(dir) + " && timeout -s KILL 60 ";
+  command.append(shellQuoted(LSDE_PEAK_MEMORY))
+      .append(" peak.txt ")
+      .append(shellQuoted(LSDE_BINARY));
   for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
   command.append(closeStdin ? " <&- >" : " </dev/null >").append(shellQuoted(dir + "/stdout.txt"));
   command.append(" 2>").append(shellQuoted(dir + "/stderr.txt"));
+  const auto start = std::chrono::steady_clock::now();
   const int raw = std::system(command.c_str());
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readFile(dir + "/stdout.txt"),
-          readFile(dir + "/stderr.txt")};
+          readFile(dir + "/stderr.txt"), took.count(),
+          std::atol(readFile(dir + "/peak.txt").c_str())};
 }
 
 }  // namespace lsde::test
