@@ -6,9 +6,8 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,22 +22,17 @@ struct RunResult {
 };
 
 inline std::string readFile(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()),
+                     {});
 }
 
 inline void writeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-/// The path of a checked-in example file.
-inline std::string example(const std::string& name) {
-  return std::string(LSDE_EXAMPLES) + "/" + name;
-}
-
-/// The two-mass example input, as text.
-inline const std::string kTwoMasses = readFile(example("two-masses.csv"));
+/// The checked-in examples' folder, and the two-mass example input as text.
+inline const std::string kExamples = LSDE_EXAMPLES "/",
+                         kTwoMasses = readFile(kExamples + "two-masses.csv");
 
 /// A fresh scratch directory.
 inline std::string scratchDir() {
@@ -48,29 +42,42 @@ inline std::string scratchDir() {
 }
 
 inline std::string shellQuoted(const std::string& s) {
-  std::string quoted = "'";
-  for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
 }
 
-/// Runs the built program with args in dir (fresh when empty), stdin /dev/null or closed,
-/// killed after 60 s.
+/// Runs the built program with args in dir (fresh when empty), stdin null or closed, for 60 s.
 inline RunResult runLsde(const std::vector<std::string>& args, std::string dir = "",
                          bool closeStdin = false) {
   if (dir.empty()) dir = scratchDir();
-  std::string command = "cd " + shellQuoted(dir) + " && timeout -s KILL 60 ";
-  command.append(shellQuoted(LSDE_PEAK_MEMORY))
-      .append(" peak.txt ")
-      .append(shellQuoted(LSDE_BINARY));
+  std::string command = "cd " + shellQuoted(dir) + " && timeout -s KILL 60 " +
+                        shellQuoted(LSDE_PEAK_MEMORY) + " peak.txt " + shellQuoted(LSDE_BINARY);
   for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
-  command.append(closeStdin ? " <&- >" : " </dev/null >").append(shellQuoted(dir + "/stdout.txt"));
-  command.append(" 2>").append(shellQuoted(dir + "/stderr.txt"));
+  command.append(closeStdin ? " <&-" : " </dev/null").append(" >stdout.txt 2>stderr.txt");
   const auto start = std::chrono::steady_clock::now();
   const int raw = std::system(command.c_str());
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), readFile(dir + "/stdout.txt"),
           readFile(dir + "/stderr.txt"), took.count(),
           std::atol(readFile(dir + "/peak.txt").c_str())};
+}
+
+/// Runs the program on a file f.csv holding content, in a fresh directory.
+inline RunResult runOn(const std::string& content) {
+  const std::string dir = scratchDir();
+  writeFile(dir + "/f.csv", content);
+  return runLsde({"f.csv"}, dir);
+}
+
+/// A failing run: status 1 within 2 s and 64 MiB, before any report or prompt.
+inline RunResult expectFailure(const RunResult& r) {
+  EXPECT_EQ(r.status, 1);
+  EXPECT_LT(r.seconds, 2.0);
+  EXPECT_LT(r.peakKiB, 64 * 1024);  // no matrix of a claimed size is allocated
+  EXPECT_EQ(r.out.find("r= "), std::string::npos);
+  EXPECT_EQ(r.out.find("Press <enter>"), std::string::npos);
+  return r;
 }
 
 }  // namespace lsde::test
