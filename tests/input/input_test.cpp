@@ -1,11 +1,15 @@
-// Lines, the size line and drive blocks; whole runs of the program cover rows and the messages.
+// Lines, size, drive blocks and the limits checked before allocating; whole runs cover the rest.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "input/bounds.hpp"
 #include "input/drives.hpp"
 #include "input/input_error.hpp"
+#include "input/input_file.hpp"
 #include "input/rows.hpp"
 
 namespace lsde {
@@ -22,57 +26,78 @@ std::string inputError(Body body) {
   return "no error";
 }
 
-TEST(Cursor, DropsCarriageReturnsOnlyBeforeLineFeeds) {
-  TextBuffer text = "la\rst\r\nlast";
-  Cursor cursor(text);
-  EXPECT_EQ(takeLine(cursor).text(), "la\rst");
-  EXPECT_EQ(takeLine(cursor).text(), "last");
-  EXPECT_EQ(inputError([&] { takeLine(cursor); }), "3: unexpected end of file");
+// Its own copy of a text, and a cursor at its start.
+struct Text {
+  TextBuffer buffer;
+  Cursor cursor{buffer};
+};
+
+// What body prints on standard output.
+template <class Body>
+std::string echoOf(Body body) {
+  testing::internal::CaptureStdout();
+  body();
+  return testing::internal::GetCapturedStdout();
 }
 
-TEST(Size, ReadsTheLeadingIntegerAsAtoiDoes) {
+TEST(Lines, CarriageReturnsGoOnlyBeforeLineFeedsAndTheSizeIsReadAsAtoiDoes) {
+  Text text{"la\rst\r\nlast"};
+  EXPECT_EQ(takeLine(text.cursor).text(), "la\rst");
+  EXPECT_EQ(takeLine(text.cursor).text(), "last");
+  EXPECT_EQ(inputError([&] { takeLine(text.cursor); }), "3: unexpected end of file");
+  EXPECT_EQ(countLines(std::string_view()), 0);  // once sent memchr a null address
+  // The size is the leading integer, as atoi reads it.
   for (const auto& [line, n] : {std::pair{" 7 kg", 7}, {"+3", 3}, {"2147483647", 2147483647}}) {
-    TextBuffer text = line;
-    Cursor cursor(text);
-    EXPECT_EQ(readSize(cursor), n) << line;
+    Text size{line};
+    EXPECT_EQ(readSize(size.cursor), n) << line;
   }
-  TextBuffer text = "\x01\xff" + std::string(50, 'x');
-  Cursor cursor(text);
-  EXPECT_EQ(inputError([&] { readSize(cursor); }),
+  Text binary{"\x01\xff" + std::string(50, 'x')};
+  EXPECT_EQ(inputError([&] { readSize(binary.cursor); }),
             "1: expected the size n, found \"??" + std::string(38, 'x') + "...\"");
 }
 
-// A block's components as (frequency, amplitude, phase) triples; the echo is set aside.
-std::vector<double> componentsOf(const std::string& block) {
-  TextBuffer text = block;
-  Cursor cursor(text);
-  testing::internal::CaptureStdout();
-  const Driver d = readDrives(cursor);
-  testing::internal::GetCapturedStdout();
-  std::vector<double> out;
-  for (int j = 0; j < d.count; ++j)
-    out.insert(out.end(), {d.frequencies[j], d.amplitudes[j], d.phases[j]});
-  return out;
-}
-
-TEST(Drives, BlocksGiveTheirComponents) {
-  const std::pair<const char*, std::vector<double>> cases[] = {
-      {"1\n2,3\n4,5,6\n", {1, 2, 4}},
-      {"1, \n2,\t\n3 , ,\n", {1, 2, 3}},
-      {" \n,\n \t\n", {}},
-      {"1, ,2\n3,4,5\n6,7,8\n", {1, 3, 6, 0, 4, 7, 2, 5, 8}},
+TEST(Drives, BlocksGiveTheirComponentsAndMalformedOnesFailBeforeAnyEcho) {
+  using Lines = std::vector<std::vector<double>>;  // frequencies, amplitudes, phases
+  const std::pair<const char*, Lines> cases[] = {
+      {"1\n2,3\n4,5,6\n", {{1}, {2}, {4}}},
+      {" \n,\n \t\n", {{}, {}, {}}},
+      {"1, ,2\n3,4,5\n6,7,8\n", {{1, 0, 2}, {3, 4, 5}, {6, 7, 8}}},
   };
-  for (const auto& [block, expected] : cases) EXPECT_EQ(componentsOf(block), expected) << block;
+  for (const auto& [block, expected] : cases) {
+    Text text{block};
+    Driver d;
+    echoOf([&] { d = readDrives(text.cursor); });
+    EXPECT_EQ((Lines{d.frequencies, d.amplitudes, d.phases}), expected) << block;
+    EXPECT_EQ(d.count, static_cast<int>(expected[0].size()));
+  }
+  for (const char* block : {"1,2\n3,4\n5\n", "1,,2\n3,4,5\n6,7,8\n"}) {
+    Text text{block};
+    EXPECT_EQ(echoOf([&] { EXPECT_THROW(readDrives(text.cursor), InputError) << block; }), "");
+  }
 }
 
-TEST(Drives, MalformedBlocksFailBeforeAnyEcho) {
-  for (const char* block : {"1,2\n3,4\n5\n", "1,,2\n3,4,5\n6,7,8\n"}) {
-    TextBuffer text = block;
-    Cursor cursor(text);
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(readDrives(cursor), InputError) << block;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << block;
+TEST(Bounds, MinimumBytesIsTheSmallestFileTheReadersAcceptAndMessagesSayWhatWasMissing) {
+  for (const int n : {1, 2, 9, 10, 11}) {
+    std::string row = "1";
+    for (int j = 1; j < n; ++j) row += ",0";
+    TextBuffer text = std::to_string(n) + "\n";
+    for (int i = 0; i < 6 * n; ++i) text += i < 3 * n ? row + "\n" : ",\n";  // matrices, drives
+    text += row + "\n" + row;
+    EXPECT_EQ(minimumBytes(n), text.size());
+    EXPECT_THROW(requireFileHolds(n, countLines(text), text.size() - 1), InputError);
+    echoOf([&] { EXPECT_NO_THROW(readInputFile(text, 0)); });
   }
+  EXPECT_EQ(minimumBytes(INT_MAX), UINT64_MAX);  // saturates instead of overflowing
+  // Messages say what was needed and what was found.
+  EXPECT_EQ(inputError([] { requireFileHolds(5, 41, 82); }),
+            "0: n = 5 needs at least 201 bytes (3n + 2 rows of n values), the file has 82");
+  EXPECT_EQ(inputError([] { requireMatricesFit(60000, 24ULL << 30); }),
+            "0: n = 60000 needs about 215 GiB of memory, this machine has 24 GiB");
+  EXPECT_NO_THROW(requireMatricesFit(INT_MAX, 0));  // unknown memory: not checked
+  Text text{"1,2,3\n4,5,6\n7,8,9\n"};
+  EXPECT_EQ(
+      inputError([&] { readDrives(text.cursor, 9 * kBytesPerDriveValue - 1); }),
+      "1: the drive block of 9 values needs about 0.0 GiB of memory, this machine has 0.0 GiB");
 }
 
 }  // namespace
