@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
-#include <limits>
-#include <numeric>
 #include <random>
 #include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "list/sort.hpp"
@@ -13,40 +15,23 @@
 namespace lsde {
 namespace {
 
-TEST(List, InsertsAndRemovesAtBothEnds) {
+TEST(List, InsertsAndRemovesAtBothEndsAndReleasesAMillionNodesWithoutRecursion) {
   int e[3] = {1, 2, 3};
-  List rear, front;
-  for (int& x : e) {
-    insertRear(rear.handle(), &x);
-    insertFront(front.handle(), &x);
-  }
-  EXPECT_EQ(getFront(front.head), &e[2]);
-  for (int* x : {&e[2], &e[1], &e[0]}) EXPECT_EQ(removeFront(front.handle()), x);
-  EXPECT_EQ(removeFront(front.handle()), nullptr);
-  EXPECT_EQ(getRear(rear.head), &e[2]);
-  EXPECT_EQ(removeRear(rear.handle()), &e[2]);
-  EXPECT_EQ(removeRear(rear.handle()), &e[1]);  // of two nodes: the first one stays alone
-  EXPECT_EQ(rear.head->next, nullptr);
-  EXPECT_EQ(removeRear(rear.handle()), &e[0]);  // of one node: the list becomes empty
-  EXPECT_EQ(rear.head, nullptr);
-  EXPECT_EQ(removeRear(rear.handle()), nullptr);
-  auto cell = createNode(&e[0]);
-  EXPECT_EQ(removeFront(cell->handle()), &e[0]);
-  EXPECT_EQ(cell->head, nullptr);
-}
-
-TEST(List, MillionNodesAreReleasedWithoutRecursion) {  // which would overflow the stack
-  List list;
-  for (int i = 0; i < 1'000'000; ++i) insertFront(list.handle(), nullptr);
+  List list, big;
+  insertRear(list.handle(), &e[1]);  // into an empty list
+  insertFront(list.handle(), &e[0]);
+  insertRear(list.handle(), &e[2]);
+  EXPECT_EQ(std::tuple(getFront(list.head), getRear(list.head)), std::tuple(&e[0], &e[2]));
+  EXPECT_EQ(removeFront(list.handle()), &e[0]);
+  EXPECT_EQ(removeRear(list.handle()), &e[2]);  // of two nodes the first stays
+  EXPECT_EQ(removeRear(list.handle()), &e[1]);  // of one node none
+  EXPECT_EQ(removeFront(list.handle()), nullptr);
+  EXPECT_EQ(removeRear(list.handle()), nullptr);
+  EXPECT_EQ(removeFront(createNode(&e[0])->handle()), &e[0]);
+  for (int i = 0; i < 1'000'000; ++i) insertFront(big.handle(), nullptr);  // released in a loop
 }
 
 using Order = std::vector<std::size_t>;
-
-Order positions(std::size_t length) {
-  Order out(length);
-  std::iota(out.begin(), out.end(), 0);
-  return out;
-}
 
 // A list over its own keys; order() names its nodes by input position, checking node identity.
 template <typename Key>
@@ -72,17 +57,6 @@ struct Chain {
   std::vector<Node*> nodes;
 };
 
-TEST(Split, KeepsTheFirstCeilingHalfAndGivesNullForNull) {
-  EXPECT_EQ(split(nullptr), nullptr);
-  for (std::size_t length = 1; length <= 7; ++length) {
-    Chain<int32_t> chain{std::vector<int32_t>(length)};
-    Node* second = split(chain.list.head);
-    EXPECT_EQ(chain.order(), positions((length + 1) / 2));
-    chain.nodes[(length - 1) / 2]->next = second;  // rejoined, the halves are the list again
-    EXPECT_EQ(chain.order(), positions(length));
-  }
-}
-
 // Ties, −0 and 0 among them, keep their order; NaN keys, false both ways, keep every node once.
 template <typename Key>
 void expectStableAscendingSort(Node* (*merge)(Node*, Node*), Node* (*sort)(Node*)) {
@@ -90,28 +64,30 @@ void expectStableAscendingSort(Node* (*merge)(Node*, Node*), Node* (*sort)(Node*
   for (std::size_t length : {0, 1, 2, 3, 5, 8, 13, 32, 33, 257, 1000}) {
     std::vector<Key> keys(length);
     for (Key& key : keys) key = static_cast<Key>(random() % 10) * (random() % 2 ? 1 : -1);
-    Order expected = positions(length);
+    Order expected = Chain<Key>(keys).order();  // 0, 1, 2, …
     std::ranges::stable_sort(expected, {}, [&](std::size_t i) { return keys[i]; });
     EXPECT_EQ(Chain<Key>(keys).sortedBy(sort), expected) << length;
   }
-  Chain<Key> chain({1, 2});
-  EXPECT_EQ(merge(chain.list.head, nullptr), chain.list.head);
-  EXPECT_EQ(merge(nullptr, chain.list.head), chain.list.head);
-  EXPECT_EQ(merge(nullptr, nullptr), nullptr);
-  if constexpr (!std::numeric_limits<Key>::is_integer) {
-    const Key nan = std::numeric_limits<Key>::quiet_NaN();
-    EXPECT_EQ(Chain<Key>({nan, 3, 1, nan, 2, 0, nan, -1}).sortedBy(sort),
+  Node node{};  // merging with an empty list gives the other list
+  EXPECT_EQ(std::tuple(merge(&node, nullptr), merge(nullptr, &node), merge(nullptr, nullptr)),
+            std::tuple(&node, &node, nullptr));
+  if constexpr (std::is_floating_point_v<Key>) {
+    EXPECT_EQ(Chain<Key>({NAN, 3, 1, NAN, 2, 0, NAN, -1}).sortedBy(sort),
               (Order{0, 5, 2, 4, 1, 3, 6, 7}));
   }
 }
 
-TEST(MergeSort, IsStableAndAscendingForEveryKeyType) {
+TEST(Sort, SplitsInHalvesSortsStablyAscendingForEveryKeyTypeAndPrints) {
+  EXPECT_EQ(split(nullptr), nullptr);
+  for (std::size_t length = 1; length <= 7; ++length) {  // the first half holds ceil(L/2) nodes
+    Chain<int32_t> chain{std::vector<int32_t>(length)};
+    Node* second = split(chain.list.head);
+    EXPECT_EQ(second, length > 1 ? chain.nodes[(length + 1) / 2] : nullptr);
+    EXPECT_EQ(std::exchange(chain.nodes[(length - 1) / 2]->next, second), nullptr);  // rejoined
+  }
   expectStableAscendingSort<int32_t>(mergeInt, mergeSortInt);
   expectStableAscendingSort<float>(mergeFloat, mergeSortFloat);
   expectStableAscendingSort<double>(mergeDouble, mergeSortDouble);
-}
-
-TEST(PrintAll, PrintsEachElementInItsFormatFollowedByOneBlank) {
   EXPECT_EQ(Chain<int32_t>({3, -5, INT32_MIN}).printedBy(printAllInt), "3 -5 -2147483648 ");
   EXPECT_EQ(Chain<double>({-0.0, 2.5}).printedBy(printAllDouble), "-0.000000 2.500000 ");
   EXPECT_EQ(Chain<float>({-2.25f, 0.1f, 1e30f}).printedBy(printAllFloat),
