@@ -1,29 +1,22 @@
 #!/usr/bin/env bash
-# Plots a real lsde run with tools/lsde-plot, checks the curves against the report and the error
-# paths. Usage: lsde_plot_test.sh LSDE SOURCE_DIR (exit 77: skipped, no gnuplot).
+# lsde_plot_test.sh LSDE SOURCE_DIR: plots a real run with tools/lsde-plot, checks the curves
+# against the report and the error paths. Exit 77: skipped, no gnuplot.
 set -euo pipefail
 
-lsde=$1
-source_dir=$(cd "$2" && pwd)
-plot=$source_dir/tools/lsde-plot
-example=$source_dir/examples/two-masses.csv
-
-if ! command -v gnuplot >/dev/null 2>&1; then
-  echo "SKIPPED: gnuplot is not installed (Debian package gnuplot-nox)"
-  exit 77
-fi
+lsde=$1 source_dir=$(cd "$2" && pwd)
+plot=$source_dir/tools/lsde-plot example=$source_dir/examples/two-masses.csv
+command -v gnuplot >/dev/null || { echo "SKIPPED: no gnuplot (package gnuplot-nox)"; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf -- "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# expect STATUS TEXT COMMAND...: COMMAND ends with STATUS and says TEXT on standard error.
+# expect TEXT COMMAND...: COMMAND ends with status 1 and says TEXT on standard error.
 expect() {
-  local status=$1 text=$2 actual=0
-  shift 2
-  "$@" 2>"$work/stderr" || actual=$?
-  [[ $actual == "$status" ]] || fail "$*: exit status $actual, expected $status"
+  local text=$1 status=0; shift
+  "$@" 2>"$work/stderr" || status=$?
+  [[ $status == 1 ]] || fail "$*: exit status $status, expected 1"
   grep -qF -- "$text" "$work/stderr" || fail "$*: no '$text' in: $(cat "$work/stderr")"
 }
 
@@ -31,30 +24,23 @@ expect() {
 # straight line against the report line index (x) and the title's report column (y, downwards).
 curves() {
   awk '
-    function add(p, x, y) {
-      S[p, 1] += x; S[p, 2] += y; S[p, 3] += x * x; S[p, 4] += y * y; S[p, 5] += x * y
-    }
-    function r(p,   d) {  # the correlation of pair p
-      d = (N * S[p, 3] - S[p, 1] ^ 2) * (N * S[p, 4] - S[p, 2] ^ 2)
-      return (N * S[p, 5] - S[p, 1] * S[p, 2]) / sqrt(d)
-    }
+    function add(p, x, y) { S[p,1] += x; S[p,2] += y; S[p,3] += x*x; S[p,4] += y*y; S[p,5] += x*y }
+    function r(p) {  # the correlation of pair p
+      return (N*S[p,5] - S[p,1]*S[p,2]) / sqrt((N*S[p,3] - S[p,1]^2) * (N*S[p,4] - S[p,2]^2)) }
     FNR == NR && $1 == "r=" { rows++; n = (NF - 2) / 2; for (f = 2; f <= NF; f++) v[rows, f] = $f }
     FNR == NR { next }
     match($0, /gnuplot_plot_[0-9]+[a-z]/) { panel = substr($0, RSTART + RLENGTH - 1, 1) }
     match($0, /<title>[^<]*/) && panel != "" { title = substr($0, RSTART + 7, RLENGTH - 7) }
     title != "" && /<path / { path = ""; reading = 1 }
     reading {
-      path = path " " $0
-      if (!/\/>/) next
+      path = path " " $0; if (!/\/>/) next
       sub(/.*d=\047/, "", path); sub(/\047.*/, "", path)
       sub(/^[^M]*M[^M]*M/, "", path); gsub(/L/, " ", path)  # the legend sample comes first
-      f = (title ~ /^x/ ? 1 : n + 2) + substr(title, 2)
-      N = 0; delete S
-      count = split(path, vertex, /[ \t]+/)
+      f = (title ~ /^x/ ? 1 : n + 2) + substr(title, 2); count = split(path, vertex, /[ \t]+/)
       for (i = 1; i <= count; i++)
         if (split(vertex[i], xy, ",") == 2) { N++; add(1, N, xy[1]); add(2, v[N, f], xy[2]) }
       print panel, title, N, (r(1) > 0.99999 && r(2) < -0.99999 ? "line" : "bent")
-      reading = 0; title = ""
+      reading = 0; title = ""; N = 0; delete S
     }
   ' "$1" "$2"
 }
@@ -68,10 +54,9 @@ for text in x1 x2 v1 v2; do grep -q ">$text</tspan>" "$work/file.svg" || fail "n
 "$plot" -o "$work/stdin.svg" <"$work/run.txt" || fail "no plot from standard input"
 cmp -s "$work/file.svg" "$work/stdin.svg" || fail "the plot from standard input differs"
 
-expect 1 "lsde-plot: no report lines in $example" "$plot" "$example" -o "$work/none.svg"
+expect "lsde-plot: no report lines in $example" "$plot" "$example" -o "$work/none.svg"
 [[ ! -e $work/none.svg ]] || fail "an image was written without report lines"
-expect 1 "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
+expect "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
   env GNUPLOT="$work/no-gnuplot" "$plot" "$work/run.txt" -o "$work/none.svg"
 
-((failures == 0)) || exit 1
-echo "lsde-plot: all checks passed"
+((failures == 0)) && echo "lsde-plot: all checks passed"
