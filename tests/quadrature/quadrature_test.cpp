@@ -66,7 +66,7 @@ double boxSum(int dims, const Doubles& lo, const Doubles& hi, double h,
 // Golden values from an independent IEEE evaluation. Running sums: terms s × (w × scale) or scales
 // (n − 1)·(h / (n ± 1)) change some entry. Cells are vol × (m × v) in boxes, (v × h) × h in the
 // plane; other groupings give 0.055000000000000014 and 0.0030000000000000005.
-TEST(Quadrature, KeepsItsOrderOfOperationsAndIpowItsEdges) {
+TEST(Quadrature, KeepsItsOrderOfOperationsSoNonFiniteValuesPropagateAndIpowItsEdges) {
   EXPECT_EQ(openIntegrateFunction(Doubles{0.3, 0.7, 1.1}, cube, 3, 4, 0.2, 0.3),
             (Doubles{0.0009720000000000001, 0.011472000000000001, 0.056748, 0.08299200000000001}));
   EXPECT_EQ(
@@ -81,10 +81,7 @@ TEST(Quadrature, KeepsItsOrderOfOperationsAndIpowItsEdges) {
   EXPECT_EQ(ipow(0.0, -1), kInf);
   EXPECT_EQ(ipow(-1.0, INT_MIN), 1.0);
   EXPECT_EQ(ipow(2.0, INT_MIN), 0.0);
-}
-
-// A non-finite sample or value poisons the sum even where its weight or membership is 0.
-TEST(Quadrature, NonFiniteValuesPropagate) {
+  // A non-finite sample or value poisons the sum even where its weight or membership is 0.
   for (double entry : verlet([](double x) { return x == 0.0 ? kInf : 1.0; }, 6, 0.0, 0.5))
     EXPECT_TRUE(std::isnan(entry));
   EXPECT_TRUE(std::isnan(boxSum(1, {0}, {2}, 1.0, always(0), kInf)));
