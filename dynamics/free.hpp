@@ -23,7 +23,6 @@ std::optional<Trajectory> LSDE(const Matrix& M, const Matrix& C, const Matrix& K
 
 /// Integrates with the acceleration S·[x; v]; the time plays no part.
 Trajectory linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
-                            std::span<const double> initialVelocities, int n, double dt,
-                            int steps);
+                            std::span<const double> initialVelocities, int n, double dt, int steps);
 
 }  // namespace lsde
