@@ -4,60 +4,118 @@
 #include <new>
 #include <string>
 
-#include "dynamics/driven.hpp"
+#include "app/options.hpp"
+#include "app/output_file.hpp"
+#include "dynamics/simulate.hpp"
 #include "input/bounds.hpp"
 #include "input/cursor.hpp"
 #include "input/input_error.hpp"
 #include "input/input_file.hpp"
+#include "io/output.hpp"
+#include "io/trajectory_writers.hpp"
 
 namespace {
 
-// Fixed run parameters.
-constexpr double kTimeStep = 0.01;
-constexpr int kSteps = 1000;
-constexpr int kReportInterval = 10;
+using lsde::app::Format;
+using lsde::app::ProgramOptions;
+
+// A failure that names no input file: the output could not be written or created.
+struct OutputFailure {
+  std::string message;
+};
+
+std::string displayName(const ProgramOptions& options) {
+  return options.input == "-" ? "<stdin>" : options.input;
+}
 
 // Loads, parses and echoes the input file. The text buffer, as large as the file, is released
 // on return, before the simulation needs its memory.
-lsde::InputFile readInput(const std::string& path) {
-  lsde::TextBuffer text = lsde::loadText(path);
-  return lsde::readInputFile(text, lsde::physicalMemoryBytes());
+lsde::InputFile readInput(const ProgramOptions& options) {
+  lsde::TextBuffer text =
+      options.input == "-" ? lsde::loadText(stdin) : lsde::loadText(options.input);
+  return lsde::readInputFile(text, lsde::physicalMemoryBytes(), options.echo);
 }
 
-int run(const std::string& path) {
-  const lsde::InputFile in = readInput(path);
-  if (!lsde::printDrivenLSDE(in.m, in.c, in.k, in.n, in.positions, in.velocities, kTimeStep, kSteps,
-                             in.drives, kReportInterval)) {
-    std::putchar('\n');  // ends the "Error, Singular" line
+// Integrates and writes the report or the CSV as the steps come. Returns false for a singular
+// M, after "Error, Singular" (on its own line, in the report format only).
+template <class Writer>
+bool simulateInto(Writer& writer, const lsde::InputFile& in, const ProgramOptions& options) {
+  const bool messages = options.format == Format::Report;
+  const lsde::ScopedOutput singularMessage(messages ? lsde::outputStream() : nullptr);
+  const lsde::SimulationStatus status =
+      lsde::simulate(in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
+                     [&writer](int step, std::span<const double> x, std::span<const double> v) {
+                       writer(step, x, v);
+                     });
+  if (status == lsde::SimulationStatus::SingularMass) {
+    lsde::printText("\n");  // ends the "Error, Singular" line
+    return false;
+  }
+  writer.finish();
+  return true;
+}
+
+int run(const ProgramOptions& options) {
+  lsde::app::OutputTarget target = [&] {
+    try {
+      return lsde::app::OutputTarget(options.output);
+    } catch (const std::runtime_error& e) {
+      throw OutputFailure{e.what()};
+    }
+  }();
+  const lsde::ScopedOutput output(target.stream());
+  const lsde::InputFile in = readInput(options);
+  bool completed = false;
+  if (options.format == Format::Csv) {
+    lsde::CsvWriter csv(target.stream(), in.n, options.run.dt, options.run.every);
+    completed = simulateInto(csv, in, options);
+  } else {
+    lsde::ReportWriter report(target.stream(), options.run.every);
+    completed = simulateInto(report, in, options);
+  }
+  if (!completed) {
+    lsde::finishOutput(target.stream());
     throw lsde::InputError(0,
                            "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");
   }
-  std::puts("Press <enter> to quit:");
-  std::fflush(stdout);
-  std::getchar();
+  target.commit();
+  if (options.prompt) {
+    std::puts("Press <enter> to quit:");
+    lsde::finishOutput(stdout);
+    std::getchar();
+  }
   return 0;
 }
 
-int fail(const std::string& path, int line, const std::string& message) {
+int fail(const std::string& where, int line, const std::string& message) {
   std::fflush(stdout);
-  if (line > 0)
-    std::fprintf(stderr, "lsde: %s:%d: %s\n", path.c_str(), line, message.c_str());
+  if (where.empty())
+    std::fprintf(stderr, "lsde: %s\n", message.c_str());
+  else if (line > 0)
+    std::fprintf(stderr, "lsde: %s:%d: %s\n", where.c_str(), line, message.c_str());
   else
-    std::fprintf(stderr, "lsde: %s: %s\n", path.c_str(), message.c_str());
+    std::fprintf(stderr, "lsde: %s: %s\n", where.c_str(), message.c_str());
   return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path = argc >= 2 ? argv[1] : "input.csv";
+  ProgramOptions options;
+  if (const std::optional<int> status = lsde::app::parseCommandLine(argc, argv, options))
+    return *status;
+  const std::string name = displayName(options);
   try {
-    return run(path);
+    return run(options);
   } catch (const lsde::InputError& e) {
-    return fail(path, e.line(), e.what());
+    return fail(name, e.line(), e.what());
+  } catch (const lsde::WriteError& e) {
+    return fail("", 0, e.what());
+  } catch (const OutputFailure& e) {
+    return fail("", 0, e.message);
   } catch (const std::bad_alloc&) {
-    return fail(path, 0, "out of memory for a system of this size");
+    return fail(name, 0, "out of memory for a system of this size");
   } catch (const std::exception& e) {
-    return fail(path, 0, e.what());
+    return fail(name, 0, e.what());
   }
 }

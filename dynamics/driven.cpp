@@ -26,10 +26,10 @@ std::optional<Trajectory> driven_LSDE(const Matrix& M, const Matrix& C, const Ma
                                  sys->inverseMass, drives);
 }
 
-Trajectory driven_linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
-                                   std::span<const double> initialVelocities, int n, double dt,
-                                   int steps, const Matrix& inverseMass,
-                                   std::span<const Driver> drives) {
+void driven_linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, std::span<const Driver> drives,
+                             const StepObserver& observe) {
   // Both products skip the zero entries of S and M⁻¹; each step then costs O(non-zeros).
   SystemProduct system(s, n);
   const SparseRows inverse(inverseMass, n, n);
@@ -40,7 +40,17 @@ Trajectory driven_linear_integrate(const SystemMatrix& s, std::span<const double
     for (int i = 0; i < size; ++i) a[i] = m[i] + a[i];
     return a;
   };
-  return multiVerlet(g, n, initialPositions, initialVelocities, dt, steps);
+  multiVerlet(g, n, initialPositions, initialVelocities, dt, steps, observe);
+}
+
+Trajectory driven_linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                                   std::span<const double> initialVelocities, int n, double dt,
+                                   int steps, const Matrix& inverseMass,
+                                   std::span<const Driver> drives) {
+  return recordTrajectory(n, steps, [&](const StepObserver& observe) {
+    driven_linear_integrate(s, initialPositions, initialVelocities, n, dt, steps, inverseMass,
+                            drives, observe);
+  });
 }
 
 }  // namespace lsde

@@ -30,4 +30,10 @@ Trajectory driven_linear_integrate(const SystemMatrix& s, std::span<const double
                                    int steps, const Matrix& inverseMass,
                                    std::span<const Driver> drives);
 
+/// The same integration, handing each state to observe instead of storing it.
+void driven_linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, std::span<const Driver> drives,
+                             const StepObserver& observe);
+
 }  // namespace lsde

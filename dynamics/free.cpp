@@ -21,13 +21,21 @@ std::optional<Trajectory> LSDE(const Matrix& M, const Matrix& C, const Matrix& K
   return linear_integrate(sys->system, initialPositions, initialVelocities, n, dt, steps);
 }
 
-Trajectory linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
-                            std::span<const double> initialVelocities, int n, double dt,
-                            int steps) {
+void linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                      std::span<const double> initialVelocities, int n, double dt, int steps,
+                      const StepObserver& observe) {
   SystemProduct system(s, n);  // a banded S costs O(n) per step
   const auto g = [&system](std::span<const double> x, std::span<const double> v, double /*t*/,
                            int /*size*/) { return system(x, v); };
-  return multiVerlet(g, n, initialPositions, initialVelocities, dt, steps);
+  multiVerlet(g, n, initialPositions, initialVelocities, dt, steps, observe);
+}
+
+Trajectory linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                            std::span<const double> initialVelocities, int n, double dt,
+                            int steps) {
+  return recordTrajectory(n, steps, [&](const StepObserver& observe) {
+    linear_integrate(s, initialPositions, initialVelocities, n, dt, steps, observe);
+  });
 }
 
 }  // namespace lsde

@@ -25,4 +25,9 @@ std::optional<Trajectory> LSDE(const Matrix& M, const Matrix& C, const Matrix& K
 Trajectory linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
                             std::span<const double> initialVelocities, int n, double dt, int steps);
 
+/// The same integration, handing each state to observe instead of storing it.
+void linear_integrate(const SystemMatrix& s, std::span<const double> initialPositions,
+                      std::span<const double> initialVelocities, int n, double dt, int steps,
+                      const StepObserver& observe);
+
 }  // namespace lsde

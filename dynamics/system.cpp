@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "io/trajectory_writers.hpp"
 #include "matrix/algebra.hpp"
-#include "matrix/print.hpp"
 
 namespace lsde {
 
@@ -60,16 +60,18 @@ void requireReportInterval(int interval) {
 }
 
 void printTrajectoryReport(const Trajectory& trajectory, int n, int steps, int interval) {
-  requireReportInterval(interval);
-  OutputBuffer out;
-  for (int i = 0; i < steps; ++i) {
+  ReportWriter report(outputStream(), interval);
+  std::vector<double> x(static_cast<std::size_t>(std::max(n, 0)));
+  std::vector<double> v(x.size());
+  for (int i = 0; i < steps; i += 1) {
     if (i % interval != 0) continue;
-    out.text("r= ");
-    for (int j = 0; j < n; ++j) out.fixed(trajectory[j][i]);
-    out.text("v= ");
-    for (int j = 0; j < n; ++j) out.fixed(trajectory[n + j][i]);
-    out.put('\n');
+    for (int j = 0; j < n; ++j) {
+      x[j] = trajectory[j][i];
+      v[j] = trajectory[n + j][i];
+    }
+    report(i, x, v);
   }
+  report.finish();
 }
 
 }  // namespace lsde

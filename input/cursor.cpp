@@ -45,19 +45,22 @@ TextBuffer loadText(const std::string& path) {
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) throw InputError(0, std::string("cannot open: ") + std::strerror(errno));
+  return loadText(file.get());
+}
 
+TextBuffer loadText(std::FILE* file) {
   // A regular file is read into a buffer of its own size; pipes and special files, which have
   // no length, and files that grow while being read continue in doubling chunks.
-  TextBuffer text(regularFileSize(file.get()), '\0');
-  std::size_t used = fill(text, 0, file.get());
-  for (int next; used == text.size() && (next = std::fgetc(file.get())) != EOF;) {
+  TextBuffer text(regularFileSize(file), '\0');
+  std::size_t used = fill(text, 0, file);
+  for (int next; used == text.size() && (next = std::fgetc(file)) != EOF;) {
     if (used >= kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
     text.resize(std::min(std::max<std::size_t>(2 * used, 1 << 16), kMaxFileBytes + 1));
     text[used++] = static_cast<char>(next);
-    used = fill(text, used, file.get());
+    used = fill(text, used, file);
   }
   if (used > kMaxFileBytes) throw InputError(0, "file is 2 GiB or larger");
-  if (std::ferror(file.get())) {
+  if (std::ferror(file)) {
     throw InputError(0, std::string("cannot read: ") + std::strerror(errno ? errno : EIO));
   }
   text.resize(used);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ using TextBuffer = std::string;
 /// Reads the file at path in one piece. Throws InputError when it cannot be opened or read,
 /// or when it is 2 GiB or larger.
 TextBuffer loadText(const std::string& path);
+
+/// Reads an open stream (a file, a pipe, standard input) to its end, with the same limits.
+TextBuffer loadText(std::FILE* file);
 
 /// The next unread line of a text buffer, and its number (from 1). Readers take lines from it
 /// and it only moves forward.

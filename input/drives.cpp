@@ -6,8 +6,8 @@
 
 #include "input/fields.hpp"
 #include "input/input_error.hpp"
+#include "io/output.hpp"
 #include "list/list.hpp"
-#include "matrix/print.hpp"
 
 namespace lsde {
 namespace {
@@ -87,6 +87,7 @@ Driver readDrives(Cursor& cursor, std::uint64_t memoryBytes) {
     echoValue(echo, "A= ", valueAt(a));
     echoValue(echo, "P= ", valueAt(p));
   }
+  echo.flush();
   return driver;
 }
 

@@ -1,22 +1,24 @@
 #include "input/input_file.hpp"
 
-#include <cstdio>
+#include <string>
 
 #include "input/bounds.hpp"
 #include "input/drives.hpp"
 #include "input/input_error.hpp"
 #include "input/rows.hpp"
+#include "io/output.hpp"
 #include "matrix/print.hpp"
 
 namespace lsde {
 
-InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes) {
+InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes, bool echo) {
+  const ScopedOutput quiet(echo ? outputStream() : nullptr);
   if (text.empty()) throw InputError(0, "the file is empty");
   const long long lines = countLines(text);  // before any line end is cut
   Cursor cursor(text);
   InputFile in;
   in.n = readSize(cursor);
-  std::printf("%d\n", in.n);
+  printText(std::to_string(in.n) + "\n");
   requireFileHolds(in.n, lines, text.size());
   requireMatricesFit(in.n, memoryBytes);
 

@@ -24,7 +24,7 @@ struct InputFile {
 /// all three are read, then every drive component. Before anything of size n × n is allocated
 /// it checks that the file can hold a system of size n and that its matrices fit in
 /// `memoryBytes` (0: unknown, not checked). Throws InputError for an empty file and for
-/// anything malformed.
-InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes);
+/// anything malformed. With echo false nothing is printed.
+InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes, bool echo = true);
 
 }  // namespace lsde

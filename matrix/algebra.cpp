@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "io/output.hpp"
 #include "matrix/checks.hpp"
 #include "matrix/cofactor_table.hpp"
 #include "matrix/lu.hpp"
@@ -17,7 +18,7 @@ namespace {
 // Prints "Error, Singular" for a determinant strictly inside (−1e-8, 1e-8).
 bool reportedSingular(double d) {
   if (!(d < kSingularBound && d > -kSingularBound)) return false;
-  std::fputs("Error, Singular", stdout);
+  printText("Error, Singular");
   return true;
 }
 

@@ -1,0 +1,146 @@
+#include "app/options.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#ifndef LSDE_VERSION
+#define LSDE_VERSION "unknown"
+#endif
+
+namespace lsde::app {
+namespace {
+
+// A usage error: what() is the whole line after "lsde: ".
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void badValue(const std::string& option, const std::string& expected,
+                           const std::string& found) {
+  throw UsageError(option + ": expected " + expected + ", found \"" + found + "\"");
+}
+
+double positiveFinite(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
+    badValue(option, "a finite number > 0", text);
+  return value;
+}
+
+int positiveInt(const std::string& option, const std::string& text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1)
+    badValue(option, "a whole number from 1 to 2147483647", text);
+  return value;
+}
+
+// The run settings and formats from the option texts; defaults where an option was not given.
+struct OptionTexts {
+  std::string dt, steps, every, format;
+  bool noEcho = false, noPrompt = false;
+  std::vector<std::string> positionals;
+};
+
+void apply(const OptionTexts& texts, ProgramOptions& options) {
+  if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
+  if (!texts.steps.empty()) options.run.steps = positiveInt("--steps", texts.steps);
+  if (!texts.every.empty()) options.run.every = positiveInt("--every", texts.every);
+  if (texts.format == "csv") {
+    options.format = Format::Csv;
+  } else if (!texts.format.empty() && texts.format != "report") {
+    badValue("--format", "report or csv", texts.format);
+  }
+  // Further positional arguments are ignored, as they always were.
+  if (!texts.positionals.empty()) options.input = texts.positionals.front();
+  options.echo = !texts.noEcho && options.format == Format::Report;
+  options.prompt = !texts.noPrompt && options.format == Format::Report && !options.output;
+}
+
+// The option of cli that arg names ("--dt", "--dt=0.1", "-ofile"), or nullptr.
+const CLI::Option* optionNamed(const CLI::App& cli, const std::string& arg) {
+  if (arg.size() < 2 || arg[0] != '-') return nullptr;
+  const std::string name = arg[1] == '-' ? arg.substr(0, arg.find('=')) : arg.substr(0, 2);
+  return cli.get_option_no_throw(name);
+}
+
+// The arguments to parse, reversed as CLI11 takes them. Arguments after the input file that
+// are not options of the program are dropped: they have always been ignored.
+std::vector<std::string> argumentsToParse(const CLI::App& cli, int argc, char** argv) {
+  std::vector<std::string> kept;
+  bool afterInput = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const CLI::Option* option = optionNamed(cli, arg);
+    const bool isOption = arg.size() > 1 && arg[0] == '-';
+    if (afterInput && option == nullptr) continue;
+    kept.push_back(arg);
+    if (arg == "--") {
+      if (i + 1 < argc) kept.push_back(argv[i + 1]);  // the input file, whatever its name
+      break;
+    }
+    const bool valueFollows = option != nullptr && option->get_type_size() != 0 &&
+                              arg.find('=') == std::string::npos &&
+                              (arg[1] == '-' || arg.size() == 2);
+    if (valueFollows && i + 1 < argc) kept.push_back(argv[++i]);
+    if (!isOption) afterInput = true;
+  }
+  return {kept.rbegin(), kept.rend()};
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "lsde: %s\nRun 'lsde --help' for usage.\n", message.c_str());
+  return 2;
+}
+
+}  // namespace
+
+std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& options) {
+  CLI::App cli("Simulates M·x'' + C·x' + K·x = F(t) from an input file and prints the trajectory.",
+               "lsde");
+  cli.set_version_flag("--version", "lsde " LSDE_VERSION);
+  OptionTexts texts;
+  std::string output;
+  cli.add_option("--dt", texts.dt, "the time step, a finite number > 0 (default 0.01)")
+      ->type_name("H");
+  cli.add_option("--steps", texts.steps, "the number of steps, 1 … 2147483647 (default 1000)")
+      ->type_name("N");
+  cli.add_option("--every", texts.every, "report every K-th step, K ≥ 1 (default 10)")
+      ->type_name("K");
+  cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
+  cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
+  cli.add_option("--format", texts.format,
+                 "report (default) or csv: t,x1,…,xn,v1,…,vn at full precision, no echo, no "
+                 "prompt")
+      ->type_name("FORMAT");
+  cli.add_option("-o,--output", output,
+                 "write what would go to standard output to FILE, whole or not at all; no prompt")
+      ->type_name("FILE");
+  cli.add_option("input", texts.positionals,
+                 "the input file, - for standard input (default "
+                 "input.csv); further arguments are ignored")
+      ->type_name("INPUT");
+  try {
+    std::vector<std::string> arguments = argumentsToParse(cli, argc, argv);
+    cli.parse(arguments);
+    if (!output.empty()) options.output = output;
+    apply(texts, options);
+  } catch (const CLI::Success& e) {
+    return cli.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return usageError(e.what());
+  } catch (const UsageError& e) {
+    return usageError(e.what());
+  }
+  return std::nullopt;
+}
+
+}  // namespace lsde::app

@@ -1,0 +1,55 @@
+#include "io/trajectory_writers.hpp"
+
+#include <stdexcept>
+#include <string>
+
+namespace lsde {
+namespace {
+
+int requireInterval(int every) {
+  if (every == 0) throw std::invalid_argument("report interval must not be 0");
+  return every;
+}
+
+}  // namespace
+
+ReportWriter::ReportWriter(std::FILE* stream, int every)
+    : out_(stream), every_(requireInterval(every)) {}
+
+void ReportWriter::operator()(int step, std::span<const double> positions,
+                              std::span<const double> velocities) {
+  if (step % every_ != 0) return;
+  out_.text("r= ");
+  for (double x : positions) out_.fixed(x);
+  out_.text("v= ");
+  for (double v : velocities) out_.fixed(v);
+  out_.put('\n');
+}
+
+CsvWriter::CsvWriter(std::FILE* stream, int n, double dt, int every)
+    : out_(stream), dt_(dt), every_(requireInterval(every)) {
+  out_.put('t');
+  for (const char* name : {",x", ",v"})
+    for (int k = 1; k <= n; ++k) {
+      out_.text(name);
+      out_.text(std::to_string(k));
+    }
+  out_.put('\n');
+}
+
+void CsvWriter::operator()(int step, std::span<const double> positions,
+                           std::span<const double> velocities) {
+  if (step % every_ != 0) return;
+  out_.shortest(static_cast<double>(step + 1) * dt_);
+  for (double x : positions) {
+    out_.put(',');
+    out_.shortest(x);
+  }
+  for (double v : velocities) {
+    out_.put(',');
+    out_.shortest(v);
+  }
+  out_.put('\n');
+}
+
+}  // namespace lsde
