@@ -119,6 +119,11 @@ TEST(Options, OutputFileIsWholeOrAbsentAndStandardInputIsADash) {
   EXPECT_EQ(done.status, 0);
   EXPECT_EQ(done.out, "");  // no prompt either
   EXPECT_EQ(readFile(dir + "/out.txt"), kExpected.substr(0, kExpected.size() - kPrompt.size()));
+  // Interrupted half way, a run takes its temporary file with it.
+  const std::string interrupted = "cd " + shellQuoted(dir) + " && timeout -s TERM 0.5 " +
+                                  shellQuoted(LSDE_BINARY) + " --steps 2000000000 -o out.txt f.csv";
+  EXPECT_NE(std::system(interrupted.c_str()), 0);
+  EXPECT_EQ(readFile(dir + "/out.txt"), kExpected.substr(0, kExpected.size() - kPrompt.size()));
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(dir))
     left.push_back(entry.path().filename());
