@@ -60,45 +60,5 @@ TEST(Run, SingularMassEndsTheLineWithoutReportOrPrompt) {
             "lsde: f.csv: the mass matrix M is singular (|det M| < 1e-8); nothing to integrate\n");
 }
 
-// One mass under a constant unit force from rest: Newmark is exact there (x = t²/2, v = t).
-const std::string kConstantForce = "1\n1\n0\n0\n0,\n1,\n0,\n0\n0\n";
-
-TEST(Run, MethodOptionChoosesTheIntegratorAndNewmarkRefusesASingularEffectiveMatrix) {
-  const struct {
-    std::string file;
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } kRuns[] = {
-      {kTwoMasses, {"--method", "two-rate"}, 0, kTwoMassesOut, ""},
-      {kConstantForce,
-       {"--method=newmark", "--dt", "0.5", "--steps", "3", "--every", "1", "--format", "csv"},
-       0,
-       "t,x1,v1\n0.5,0.125,0.5\n1,0.5,1\n1.5,1.125,1.5\n",
-       ""},
-      {replaceAll(kConstantForce, "\n0\n0,", "\n-16\n0,"),  // K = −4/dt²·M
-       {"--method", "newmark", "--dt", "0.5", "--no-echo"},
-       1,
-       "",
-       "lsde: f.csv: the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate\n"},
-      {kTwoMasses,
-       {"--method", "euler"},
-       2,
-       "",
-       "lsde: --method: expected two-rate or newmark, found \"euler\"\nRun 'lsde --help' for "
-       "usage.\n"},
-  };
-  for (const auto& run : kRuns) {
-    const std::string dir = scratchDir();
-    writeFile(dir + "/f.csv", run.file);
-    std::vector<std::string> args = run.args;
-    args.push_back("f.csv");
-    const RunResult r = runLsde(args, dir);
-    EXPECT_EQ(r.status, run.status);
-    EXPECT_EQ(r.out, run.out);
-    EXPECT_EQ(r.err, run.err);
-  }
-}
-
 }  // namespace
 }  // namespace lsde::test
