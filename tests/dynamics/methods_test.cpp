@@ -121,17 +121,15 @@ TEST(Methods, ErrorsAgainstClosedFormsShrinkAtEachMethodsOrder) {
 TEST(Newmark, KeepsTheEnergyFarBeyondTheTwoRateLimitAndRefusesSingularSystems) {
   const double omega = 1000, dt = 0.01;  // ω·dt = 10
   const std::vector<double> x0{1}, v0{0};
-  double worst = 0.0, largest = 0.0;
+  double worst = 0.0;  // a bounded energy bounds the motion: |x| ≤ √(2E)/ω
   const auto energy = [&](double x, double v) { return 0.5 * v * v + 0.5 * omega * omega * x * x; };
   const double start = energy(1, 0);
   EXPECT_EQ(newmark_integrate({{1}}, {{0}}, {{omega * omega}}, 1, x0, v0, {}, dt, 10000,
                               [&](int, auto x, auto v) {
                                 worst = std::max(worst, std::abs(energy(x[0], v[0]) - start));
-                                largest = std::max(largest, std::abs(x[0]));
                               }),
             SimulationStatus::Completed);
   EXPECT_LE(worst, 1e-9 * start);
-  EXPECT_LE(largest, 1.0 + 1e-9);
   // K = −4/dt²·M makes K̂ zero; M below the bound is refused first, as the two-rate step does.
   int calls = 0;
   const auto count = [&calls](auto&&...) { ++calls; };
