@@ -5,6 +5,7 @@
 #include "dynamics/driven.hpp"        // printDrivenLSDE, driven_LSDE, driven_linear_integrate
 #include "dynamics/driver.hpp"        // Driver, alloc_driver, add_component
 #include "dynamics/free.hpp"          // printLSDE, LSDE, linear_integrate
+#include "dynamics/newmark.hpp"       // newmark_integrate
 #include "dynamics/simulate.hpp"      // RunSettings, simulate: a streamed run
 #include "dynamics/system.hpp"        // SystemMatrix, the trajectory report
 #include "dynamics/verlet.hpp"        // multiVerlet, AccelerationFunction, Trajectory

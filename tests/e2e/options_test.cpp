@@ -38,6 +38,7 @@ TEST(Options, ChooseWhatIsPrintedAndExplicitDefaultsChangeNothing) {
   } cases[] = {
       {{"--dt", "0.01", "--steps", "1000", "--every", "10", example}, kExpected},
       {{example, "--dt=0.01", "ignored", "--bogus"}, kExpected},  // options after the input count
+      {{"--method", "two-rate", example}, kExpected},
       {{"--no-echo", example}, kReport + kPrompt},
       {{"--no-prompt", "--no-echo", example}, kReport},
       {{"--steps", "21", "--every", "20", "--no-echo", "--no-prompt", example},
@@ -64,6 +65,7 @@ TEST(Options, BadOptionsStopBeforeTheInputIsReadWithStatus2) {
       {{"--every", "0"},
        "lsde: --every: expected a whole number from 1 to 2147483647, found \"0\""},
       {{"--format", "xml"}, "lsde: --format: expected report or csv, found \"xml\""},
+      {{"--method", "euler"}, "lsde: --method: expected two-rate or newmark, found \"euler\""},
       {{"--bogus"}, "lsde: The following argument was not expected: --bogus"},
   };
   for (const auto& c : cases) {
@@ -76,6 +78,25 @@ TEST(Options, BadOptionsStopBeforeTheInputIsReadWithStatus2) {
   }
   EXPECT_EQ(runLsde({"--help"}).status, 0);
   EXPECT_EQ(runLsde({"--version"}).out.rfind("lsde ", 0), 0u);
+}
+
+// One mass under a constant unit force from rest, where Newmark is exact (x = t²/2, v = t), and
+// with K = −4/dt²·M, where its matrix K + 2/dt·C + 4/dt²·M is zero.
+TEST(Options, NewmarkIsExactUnderAConstantForceAndRefusesASingularMatrix) {
+  const std::string dir = scratchDir();
+  writeFile(dir + "/f.csv", "1\n1\n0\n0\n0,\n1,\n0,\n0\n0\n");
+  const RunResult exact = runLsde({"--method=newmark", "--dt", "0.5", "--steps", "3", "--every",
+                                   "1", "--format", "csv", "f.csv"},
+                                  dir);
+  EXPECT_EQ(exact.status, 0);
+  EXPECT_EQ(exact.out, "t,x1,v1\n0.5,0.125,0.5\n1,0.5,1\n1.5,1.125,1.5\n");
+  writeFile(dir + "/f.csv", "1\n1\n0\n-16\n0,\n1,\n0,\n0\n0\n");
+  const RunResult singular = runLsde({"--method", "newmark", "--dt", "0.5", "f.csv"}, dir);
+  EXPECT_EQ(singular.status, 1);
+  EXPECT_EQ(singular.out.find("r= "), std::string::npos);
+  EXPECT_EQ(singular.err,
+            "lsde: f.csv: the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to "
+            "integrate\n");
 }
 
 // Every reported step of a CSV run, parsed back, against the trajectory the library computes.
