@@ -50,6 +50,16 @@ struct OptionTexts {
   std::vector<std::string> positionals;
 };
 
+// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
+// default.
+void requireValues(const CLI::App& cli) {
+  for (const CLI::Option* option : cli.get_options()) {
+    if (option->nonpositional() && option->get_type_size() != 0 && option->count() > 0 &&
+        option->as<std::string>().empty())
+      throw UsageError(option->get_name() + ": expected a value, found \"\"");
+  }
+}
+
 void apply(const OptionTexts& texts, ProgramOptions& options) {
   if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
   if (!texts.steps.empty()) options.run.steps = positiveInt("--steps", texts.steps);
@@ -140,6 +150,7 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
   try {
     std::vector<std::string> arguments = argumentsToParse(cli, argc, argv);
     cli.parse(arguments);
+    requireValues(cli);
     if (!output.empty()) options.output = output;
     apply(texts, options);
   } catch (const CLI::Success& e) {

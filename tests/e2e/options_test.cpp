@@ -67,6 +67,7 @@ TEST(Options, BadOptionsStopBeforeTheInputIsReadWithStatus2) {
       {{"--format", "xml"}, "lsde: --format: expected report or csv, found \"xml\""},
       {{"--method", "euler"}, "lsde: --method: expected two-rate or newmark, found \"euler\""},
       {{"--bogus"}, "lsde: The following argument was not expected: --bogus"},
+      {{"--method", ""}, "lsde: --method: expected a value, found \"\""},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
