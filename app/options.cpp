@@ -54,7 +54,7 @@ struct OptionTexts {
 // default.
 void requireValues(const CLI::App& cli) {
   for (const CLI::Option* option : cli.get_options()) {
-    if (option->nonpositional() && option->get_type_size() != 0 && option->count() > 0 &&
+    if (option->nonpositional() && option->get_items_expected_min() > 0 && option->count() > 0 &&
         option->as<std::string>().empty())
       throw UsageError(option->get_name() + ": expected a value, found \"\"");
   }
@@ -102,7 +102,7 @@ std::vector<std::string> argumentsToParse(const CLI::App& cli, int argc, char** 
       if (i + 1 < argc) kept.push_back(argv[i + 1]);  // the input file, whatever its name
       break;
     }
-    const bool valueFollows = option != nullptr && option->get_type_size() != 0 &&
+    const bool valueFollows = option != nullptr && option->get_items_expected_min() > 0 &&
                               arg.find('=') == std::string::npos &&
                               (arg[1] == '-' || arg.size() == 2);
     if (valueFollows && i + 1 < argc) kept.push_back(argv[++i]);
