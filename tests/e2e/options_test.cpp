@@ -40,7 +40,7 @@ TEST(Options, ChooseWhatIsPrintedAndExplicitDefaultsChangeNothing) {
       {{example, "--dt=0.01", "ignored", "--bogus"}, kExpected},  // options after the input count
       {{"--method", "two-rate", example}, kExpected},
       {{"--no-echo", example}, kReport + kPrompt},
-      {{"--no-prompt", "--every", "10", "--no-echo", example}, kReport},  // a flag, then a value
+      {{"--no-echo", "--every", "10", example}, kReport + kPrompt},  // a flag, then a value
       {{"--steps", "21", "--every", "20", "--no-echo", "--no-prompt", example},
        reportLine(0) + reportLine(2)},  // steps 0 and 20
   };
