@@ -41,6 +41,7 @@ TEST(Options, ChooseWhatIsPrintedAndExplicitDefaultsChangeNothing) {
       {{"--method", "two-rate", example}, kExpected},
       {{"--no-echo", example}, kReport + kPrompt},
       {{"--no-echo", "--every", "10", example}, kReport + kPrompt},  // a flag, then a value
+      {{"--no-prompt", "--no-echo", example}, kReport},
       {{"--steps", "21", "--every", "20", "--no-echo", "--no-prompt", example},
        reportLine(0) + reportLine(2)},  // steps 0 and 20
   };
