@@ -11,9 +11,14 @@ namespace lsde {
 SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int n,
                           std::span<const double> initialPositions,
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
-                          const RunSettings& settings, const StepObserver& observe) {
+                          const RunSettings& settings, const StepObserver& observe,
+                          const UnstableStepHandler& onUnstableStep) {
   const std::optional<FirstOrderSystem> sys = makeFirstOrderSystem(M, C, K, n);
   if (!sys) return SimulationStatus::SingularMass;
+  if (onUnstableStep) {
+    if (const auto unstable = checkTwoRateStability(sys->system, n, settings.dt, settings.steps))
+      onUnstableStep(*unstable);
+  }
   if (drives.empty()) {
     linear_integrate(sys->system, initialPositions, initialVelocities, n, settings.dt,
                      settings.steps, observe);
