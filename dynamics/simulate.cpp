@@ -15,15 +15,16 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                           const UnstableStepHandler& onUnstableStep) {
   const std::optional<FirstOrderSystem> sys = makeFirstOrderSystem(M, C, K, n);
   if (!sys) return SimulationStatus::SingularMass;
+  SystemProduct product(sys->system, n);  // prepared once for the check and the steps
   if (onUnstableStep) {
-    if (const auto unstable = checkTwoRateStability(sys->system, n, settings.dt, settings.steps))
+    if (const auto unstable = checkTwoRateStability(product, n, settings.dt, settings.steps))
       onUnstableStep(*unstable);
   }
   if (drives.empty()) {
-    linear_integrate(sys->system, initialPositions, initialVelocities, n, settings.dt,
-                     settings.steps, observe);
+    linear_integrate(product, initialPositions, initialVelocities, n, settings.dt, settings.steps,
+                     observe);
   } else {
-    driven_linear_integrate(sys->system, initialPositions, initialVelocities, n, settings.dt,
+    driven_linear_integrate(product, initialPositions, initialVelocities, n, settings.dt,
                             settings.steps, sys->inverseMass, drives, observe);
   }
   return SimulationStatus::Completed;

@@ -16,12 +16,14 @@ namespace {
 constexpr double kWarnAbove = 1.1;
 constexpr int kMinIterations = 32;  // a free mass seems to grow by 2^(2/32) ≈ 1.044
 constexpr int kMaxIterations = 2000;
-// Multiply-adds a run spends anyway on starting the process and reading its values: a small
-// system affords more iterations than a fortieth of its steps.
-constexpr double kFreeWork = 1 << 20;
+// Multiply-adds worth about a per cent of what a run spends anyway on starting and reading its
+// values: a small system affords more iterations than a fortieth of its steps.
+constexpr double kFreeWork = 1 << 17;
 
-int iterationsFor(std::size_t nonZeros, int steps) {
-  const double affordable = kFreeWork / static_cast<double>(std::max<std::size_t>(nonZeros, 1));
+// An iteration costs two products and a few passes over the 2n state values.
+int iterationsFor(std::size_t nonZeros, int n, int steps) {
+  const double perIteration = static_cast<double>(nonZeros) + 16.0 * n + 1.0;
+  const double affordable = kFreeWork / perIteration;
   const double wanted = std::max(static_cast<double>(steps) / 40.0, affordable);
   return static_cast<int>(std::clamp(wanted, double{kMinIterations}, double{kMaxIterations}));
 }
@@ -87,11 +89,10 @@ double largestStableTwoRateStep(double omega2, double c) {
   return limit;
 }
 
-std::optional<StepInstability> checkTwoRateStability(const SystemMatrix& s, int n, double dt,
+std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps) {
   n = std::max(n, 0);
-  SystemProduct product(s, n);
-  const int iterations = iterationsFor(product.nonZeros(), steps);
+  const int iterations = iterationsFor(product.nonZeros(), n, steps);
   // A fixed start with a share of every mode: the fractional parts of multiples of irrational
   // numbers, centred.
   std::vector<double> x(static_cast<std::size_t>(n)), v(x.size());

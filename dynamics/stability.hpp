@@ -12,12 +12,12 @@ struct StepInstability {
   double stableStep;  // about the largest stable step for that mode (< dt)
 };
 
-/// Whether the two-rate step dt is stable for the system S (n rows, 2n columns) without force:
+/// Whether the two-rate step dt is stable without force for the system whose product is given:
 /// nothing when it is (or when the growth is the system's own: negative stiffness or damping),
 /// else the estimated growth and a suggested step. Power iteration on the map of two steps,
 /// spending about as many products of S as a twentieth of `steps` steps would, at least 32
 /// iterations and at most 2000. Deterministic; the result does not depend on any state.
-std::optional<StepInstability> checkTwoRateStability(const SystemMatrix& s, int n, double dt,
+std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps);
 
 /// The largest step h at which a single mode x'' = −omega2·x − c·x' stays bounded under the
