@@ -16,9 +16,9 @@ namespace {
 constexpr double kWarnAbove = 1.1;
 constexpr int kMinIterations = 32;  // a free mass seems to grow by 2^(2/32) ≈ 1.044
 constexpr int kMaxIterations = 2000;
-// Multiply-adds worth about a per cent of what a run spends anyway on starting and reading its
-// values: a small system affords more iterations than a fortieth of its steps.
-constexpr double kFreeWork = 1 << 17;
+// Work, in multiply-adds, that a run spends anyway on starting and reading its values: a small
+// system affords more iterations than a fortieth of its steps (hundreds at n = 5).
+constexpr double kFreeWork = 1 << 15;
 
 // An iteration costs two products and a few passes over the 2n state values.
 int iterationsFor(std::size_t nonZeros, int n, int steps) {
@@ -59,13 +59,14 @@ double coefficientOf(std::span<const double> u, std::span<const double> w) {
   return uu > 0.0 ? -uw / uu : 0.0;
 }
 
-}  // namespace
-
+// The step below which a single mode x'' = −omega2·x − c·x' (omega2, c ≥ 0) stays bounded
+// under the two-rate step at every smaller step; +inf when every step is (both 0).
 double largestStableTwoRateStep(double omega2, double c) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   if (c == 0.0) return omega2 > 0.0 ? 1.0 / std::sqrt(omega2) : kInfinity;
   // Two steps multiply the mode by a map of determinant (1 − c·h)² and trace
-  // 1 + (1 − c·h)² − 2·omega2·h²·(2 − c·h); it stays bounded while c·h ≤ 2 and this is ≥ 0.
+  // 1 + (1 − c·h)² − 2·omega2·h²·(2 − c·h); it stays bounded while c·h ≤ 2 and the trace is
+  // at least −(1 + determinant), i.e. the margin below is ≥ 0.
   const auto margin = [&](double h) {
     const double u = c * h;
     return 1.0 + (1.0 - u) * (1.0 - u) - omega2 * h * h * (2.0 - u);
@@ -88,6 +89,8 @@ double largestStableTwoRateStep(double omega2, double c) {
   }
   return limit;
 }
+
+}  // namespace
 
 std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps) {

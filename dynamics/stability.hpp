@@ -15,13 +15,9 @@ struct StepInstability {
 /// Whether the two-rate step dt is stable without force for the system whose product is given:
 /// nothing when it is (or when the growth is the system's own: negative stiffness or damping),
 /// else the estimated growth and a suggested step. Power iteration on the map of two steps,
-/// spending about as many products of S as a twentieth of `steps` steps would, at least 32
-/// iterations and at most 2000. Deterministic; the result does not depend on any state.
+/// from a fixed start: as many products of S as a twentieth of `steps` steps take, more for a
+/// small system, 32 to 2000 iterations. The product's cache may change; its results do not.
 std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps);
-
-/// The largest step h at which a single mode x'' = −omega2·x − c·x' stays bounded under the
-/// two-rate step, for omega2 ≥ 0 and c ≥ 0; +inf when every step is stable (both 0).
-double largestStableTwoRateStep(double omega2, double c);
 
 }  // namespace lsde
