@@ -45,15 +45,30 @@ int positiveInt(const std::string& option, const std::string& text) {
 
 // The run settings and formats from the option texts; defaults where an option was not given.
 struct OptionTexts {
-  std::string dt, steps, every, format;
+  std::string dt, steps, every, format, method;
   bool noEcho = false, noPrompt = false;
   std::vector<std::string> positionals;
 };
+
+// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
+// default.
+void requireValues(const CLI::App& cli) {
+  for (const CLI::Option* option : cli.get_options()) {
+    if (option->nonpositional() && option->get_type_size() != 0 && option->count() > 0 &&
+        option->as<std::string>().empty())
+      throw UsageError(option->get_name() + ": expected a value, found \"\"");
+  }
+}
 
 void apply(const OptionTexts& texts, ProgramOptions& options) {
   if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
   if (!texts.steps.empty()) options.run.steps = positiveInt("--steps", texts.steps);
   if (!texts.every.empty()) options.run.every = positiveInt("--every", texts.every);
+  if (texts.method == "newmark") {
+    options.run.method = Method::Newmark;
+  } else if (!texts.method.empty() && texts.method != "two-rate") {
+    badValue("--method", "two-rate or newmark", texts.method);
+  }
   if (texts.format == "csv") {
     options.format = Format::Csv;
   } else if (!texts.format.empty() && texts.format != "report") {
@@ -115,6 +130,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
       ->type_name("N");
   cli.add_option("--every", texts.every, "report every K-th step, K ≥ 1 (default 10)")
       ->type_name("K");
+  cli.add_option("--method", texts.method,
+                 "two-rate (default: first order, stable for ω·dt < 1) or newmark (average "
+                 "acceleration: second order, unconditionally stable)")
+      ->type_name("METHOD");
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,
@@ -131,6 +150,7 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
   try {
     std::vector<std::string> arguments = argumentsToParse(cli, argc, argv);
     cli.parse(arguments);
+    requireValues(cli);
     if (!output.empty()) options.output = output;
     apply(texts, options);
   } catch (const CLI::Success& e) {

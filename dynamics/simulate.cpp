@@ -4,6 +4,7 @@
 
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
+#include "dynamics/newmark.hpp"
 #include "dynamics/system.hpp"
 
 namespace lsde {
@@ -13,6 +14,10 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
                           const RunSettings& settings, const StepObserver& observe,
                           const UnstableStepHandler& onUnstableStep) {
+  if (settings.method == Method::Newmark) {
+    return newmark_integrate(M, C, K, n, initialPositions, initialVelocities, drives, settings.dt,
+                             settings.steps, observe);
+  }
   const std::optional<FirstOrderSystem> sys = makeFirstOrderSystem(M, C, K, n);
   if (!sys) return SimulationStatus::SingularMass;
   SystemProduct product(sys->system, n);  // prepared once for the check and the steps

@@ -36,7 +36,7 @@ TEST(Run, ReadsInputCsvByDefaultIgnoresFurtherArgumentsAndEndsWithClosedInput) {
   writeFile(dir + "/input.csv", kTwoMasses);
   expectClean(runLsde({}, dir), kTwoMassesOut);
   expectClean(runLsde({"input.csv", "extra", "--more"}, dir), kTwoMassesOut);
-  expectClean(runLsde({"input.csv"}, dir, /*closeStdin=*/true), kTwoMassesOut);
+  expectClean(runLsde({"input.csv"}, dir, {.in = "<&-"}), kTwoMassesOut);
 }
 
 const std::string kNoFinalLineFeed = kTwoMasses.substr(0, kTwoMasses.size() - 1);
