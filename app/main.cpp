@@ -1,4 +1,5 @@
 // lsde: simulates M·x'' + C·x' + K·x = F(t) from an input file and prints the trajectory.
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -36,6 +37,21 @@ lsde::InputFile readInput(const ProgramOptions& options) {
   return lsde::readInputFile(text, lsde::physicalMemoryBytes(), options.echo);
 }
 
+// Rounded down to two significant digits, so that the step suggested is on the stable side.
+double downToTwoDigits(double x) {
+  if (!(x > 0.0) || !std::isfinite(x)) return x;
+  const double unit = std::pow(10.0, std::floor(std::log10(x)) - 1.0);
+  return std::floor(x / unit) * unit;
+}
+
+// The run goes on with the step given: its output is the method's true result.
+void warnUnstableStep(double dt, const lsde::StepInstability& unstable) {
+  std::fprintf(stderr,
+               "lsde: warning: the step %g is unstable for this system (its fastest mode grows "
+               "about ×%.2g per two steps); steps below about %.2g are stable\n",
+               dt, unstable.growth, downToTwoDigits(unstable.stableStep));
+}
+
 // Integrates and writes the report or the CSV as the steps come. A singular M ends the
 // "Error, Singular" line (printed in the report format only).
 template <class Writer>
@@ -43,11 +59,14 @@ lsde::SimulationStatus simulateInto(Writer& writer, const lsde::InputFile& in,
                                     const ProgramOptions& options) {
   const bool messages = options.format == Format::Report;
   const lsde::ScopedOutput singularMessage(messages ? lsde::outputStream() : nullptr);
-  const lsde::SimulationStatus status =
-      lsde::simulate(in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
-                     [&writer](int step, std::span<const double> x, std::span<const double> v) {
-                       writer(step, x, v);
-                     });
+  const lsde::SimulationStatus status = lsde::simulate(
+      in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
+      [&writer](int step, std::span<const double> x, std::span<const double> v) {
+        writer(step, x, v);
+      },
+      [&options](const lsde::StepInstability& unstable) {
+        warnUnstableStep(options.run.dt, unstable);
+      });
   if (status == lsde::SimulationStatus::SingularMass) lsde::printText("\n");
   if (status == lsde::SimulationStatus::Completed) writer.finish();
   return status;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <span>
 
 #include "dynamics/driver.hpp"
+#include "dynamics/stability.hpp"
 #include "dynamics/verlet.hpp"
 #include "matrix/matrix.hpp"
 
@@ -28,13 +30,19 @@ enum class SimulationStatus {
   SingularNewmarkMatrix,  // K + 2/dt·C + 4/dt²·M is singular: nothing integrated
 };
 
+/// Told before the first two-rate step that the step is unstable for the system without force.
+using UnstableStepHandler = std::function<void(const StepInstability&)>;
+
 /// Solves M·x'' + C·x' + K·x = F(t) with the method and steps of the given settings, handing
 /// the state after every step to observe. The two-rate stepper gives the bits of driven_LSDE (of
 /// LSDE when drives is empty: the free system); Newmark is newmark_integrate. Memory stays O(n)
 /// beyond the system's matrices, whatever the number of steps.
+/// With onUnstableStep, a two-rate step is checked first (checkTwoRateStability); the run goes
+/// on either way.
 SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int n,
                           std::span<const double> initialPositions,
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
-                          const RunSettings& settings, const StepObserver& observe);
+                          const RunSettings& settings, const StepObserver& observe,
+                          const UnstableStepHandler& onUnstableStep = {});
 
 }  // namespace lsde
