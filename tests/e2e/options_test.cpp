@@ -56,11 +56,12 @@ TEST(Options, RunsPrintWhatTheOptionsAskAndFailuresSaySoWithTheirStatus) {
        ""},
       // A constant unit force from rest, where Newmark is exact: x = t²/2, v = t.
       {{"--method=newmark", "--dt", "0.5", "--steps", "3", "--every", "1", "--format", "csv", "-"},
-       0, "t,x1,v1\n0.5,0.125,0.5\n1,0.5,1\n1.5,1.125,1.5\n", "", fed("1\n1\n0\n0\n0,\n1,\n0,\n0\n0\n")},
-      {{"--method", "newmark", "--format", "csv", "--every", "999", ex}, 0,
-       "t,x1,x2,v1,v2\n0.01,0.0025485957189506276,1.0361732656646025e-05,0.2597191437901255,"
-       "0.002072346531329205\n10,-0.24184285588760077,0.703587797089653,-0.9590378657794771,"
-       "1.9308966884024272\n", ""},
+       0, "t,x1,v1\n0.5,0.125,0.5\n1,0.5,1\n1.5,1.125,1.5\n", "",
+       fed("1\n1\n0\n0\n0,\n1,\n0,\n0\n0\n")},
+      {{"--method", "newmark", "--format", "csv", "--dt", "0.003", "--every", "999", ex}, 0,
+       "t,x1,x2,v1,v2\n0.003,0.00075438342707639,9.320377007496894e-07,0.2529222847175933,"
+       "0.0006213584671664596\n3,-0.6635832550382357,0.32601309670561857,-0.631498457317347,"
+       "-0.7161485944989666\n", ""},
       // K = −4/dt²·M zeroes Newmark's matrix; M is checked first.
       {{"--method", "newmark", "--dt", "0.5", "-"}, 1, "1\n1.000000 \n0.000000 \n-16.000000 \n\n"
        "ADDING COMPONENT\nF= 0.000000\nA= 1.000000\nP= 0.000000\n", "lsde: <stdin>: the Newmark "
@@ -73,10 +74,10 @@ TEST(Options, RunsPrintWhatTheOptionsAskAndFailuresSaySoWithTheirStatus) {
        "lsde: warning: the step 0.01 is unstable for this system (its fastest mode grows about "
        "×1.2 per two steps); steps below about 0.0099 are stable\n",
        fed("1\n1\n0\n10080\n,\n,\n,\n1\n0\n")},
-      {{"--no-echo", "-"}, 0, kReport + kPrompt, "", {.in = "|cat " + shellQuoted(ex)}},
+      {{"--no-echo", "-", "--bogus"}, 0, kReport + kPrompt, "", {.in = "|cat " + shellQuoted(ex)}},
       {{"-"}, 1, "", "lsde: <stdin>:1: expected the size n, found \"x\"\n", {.in = "|echo x"}},
       {{ex}, 1, "", kFull, {.out = ">/dev/full"}},
-      {{"--format", "csv", ex}, 1, "", kFull, {.out = ">/dev/full"}},
+      {{"--format", "csv", "--steps", "1", ex}, 1, "", kFull, {.out = ">/dev/full"}},
       {{"--dt", "abc", no}, 2, "", usage("--dt" + kNumber + "abc\"")},
       {{"--dt", "0", no}, 2, "", usage("--dt" + kNumber + "0\"")},
       {{"--dt=inf", no}, 2, "", usage("--dt" + kNumber + "inf\"")},
@@ -123,6 +124,7 @@ TEST(Options, CsvOfEveryExampleReadsBackToTheTrajectorysBits) {
     EXPECT_TRUE((csv >> std::ws).eof());  // nothing beyond step 994
   }
 }
+
 TEST(Options, OutputFileIsWholeOrAbsentAndThePromptIsShownBeforeTheWait) {
   const std::string dir = scratchDir();
   writeFile(dir + "/f.csv", kTwoMasses);
@@ -133,19 +135,23 @@ TEST(Options, OutputFileIsWholeOrAbsentAndThePromptIsShownBeforeTheWait) {
   EXPECT_EQ(done.status, 0);
   EXPECT_EQ(done.out, "");  // no prompt either
   EXPECT_EQ(readFile(dir + "/out.txt"), kWhole);
-  const mode_t umask = ::umask(0);  // the file gets the mode any new file would, not 0600
+  EXPECT_EQ(runLsde({"-o", "new.txt", "f.csv"}, dir).status, 0);
+  const mode_t umask = ::umask(0);  // a new file gets the mode any new file would, not 0600
   ::umask(umask);
-  EXPECT_EQ(std::filesystem::status(dir + "/out.txt").permissions(),
+  EXPECT_EQ(std::filesystem::status(dir + "/new.txt").permissions(),
             std::filesystem::perms(0666 & ~umask));
   // Interrupted half way, a run takes its temporary file with it.
   const std::string interrupted = "cd " + shellQuoted(dir) + " && timeout -s TERM 0.5 " +
                                   shellQuoted(LSDE_BINARY) + " --steps 2000000000 -o out.txt f.csv";
   EXPECT_NE(std::system(interrupted.c_str()), 0);
   EXPECT_EQ(readFile(dir + "/out.txt"), kWhole);
-  // f.csv, out.txt, peak.txt, stdout.txt, stderr.txt: no temporary
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 5);
+  // f.csv, out.txt, new.txt, peak.txt, stdout.txt, stderr.txt: no temporary
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 6);
   // What the prompt's reader sees while the program waits for <enter>.
-  runLsde({"f.csv"}, dir, {.in = "|(sleep 1; cat stdout.txt >seen.txt)"});
+  const std::string reader =
+      "|(for i in $(seq 50); do grep -q Press stdout.txt && break; "
+      "sleep 0.1; done; cat stdout.txt >seen.txt)";
+  runLsde({"f.csv"}, dir, {.in = reader});
   EXPECT_EQ(readFile(dir + "/seen.txt"), kExpected);
 }
 
