@@ -1,4 +1,4 @@
-// The formatter against the C library's own "%lf ": every byte must agree.
+// The formatters against the C library, byte for byte and bit for bit, and failed writes.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -6,10 +6,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 
-#include "matrix/print.hpp"
+#include "io/output.hpp"
 
 namespace lsde {
 namespace {
@@ -53,7 +55,36 @@ TEST(FormatFixed, EdgeValuesDyadicTiesAndRandomValuesMatchPrintf) {
   }
 }
 
-TEST(OutputBuffer, LongMixedOutputMatchesPrintfByteForByte) {
+// Round trips through strtod, and the spellings the CSV format promises.
+TEST(FormatShortest, ReadsBackAsTheSameBitsInTheFewestDigits) {
+  const std::pair<double, std::string> spelled[] = {{0.1, "0.1"},
+                                                    {-0.0, "-0"},
+                                                    {1e300, "1e+300"},
+                                                    {0.30000000000000004, "0.30000000000000004"},
+                                                    {HUGE_VAL, "inf"},
+                                                    {-HUGE_VAL, "-inf"},
+                                                    {std::nan(""), "nan"},
+                                                    {-std::nan(""), "-nan"},
+                                                    {-DBL_MIN, "-2.2250738585072014e-308"},
+                                                    {0x1p-1074, "5e-324"},
+                                                    {123456.0, "123456"}};
+  char text[kMaxShortestChars];
+  for (const auto& [value, expected] : spelled)
+    EXPECT_EQ(std::string(text, formatShortest(value, text)), expected);
+  std::mt19937_64 rng(5);
+  for (int i = 0; i < 100000; ++i) {
+    const double v = std::bit_cast<double>(rng());
+    *formatShortest(v, text) = '\0';
+    const double back = std::strtod(text, nullptr);
+    ASSERT_TRUE(std::isnan(v) ||
+                std::bit_cast<std::uint64_t>(back) == std::bit_cast<std::uint64_t>(v))
+        << text;
+  }
+}
+
+// The buffer across many blocks against printf; then a full device, unbuffered, so that the
+// first write fails, and a failure that only the stream's error flag still remembers.
+TEST(OutputBuffer, MatchesPrintfAcrossBlocksAndReportsFailedWrites) {
   std::string expected;
   testing::internal::CaptureStdout();
   {
@@ -69,12 +100,37 @@ TEST(OutputBuffer, LongMixedOutputMatchesPrintfByteForByte) {
       expected.back() = '\n';
       expected += viaPrintf(-v);
     }
-    const std::string big(200000, 'x');  // longer than the buffer in one call
-    out.text(big);
-    expected += big;
+    out.text(std::string(200000, 'x'));  // longer than the buffer in one call
+    expected += std::string(200000, 'x');
   }
   const std::string written = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(written == expected) << written.size() << " of " << expected.size() << " bytes";
+
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::setvbuf(full, nullptr, _IONBF, 0);
+  const auto failure = [](auto write) {
+    try {
+      write();
+    } catch (const WriteError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(failure([&] { OutputBuffer(full).text("x"), void(); }), "no error");  // left unflushed
+  EXPECT_EQ(failure([&] { finishOutput(full); }), "write error: Input/output error");
+  EXPECT_EQ(failure([&] {
+              OutputBuffer out(full);
+              out.put('x');
+              out.flush();
+            }),
+            "write error: No space left on device");
+  {
+    const ScopedOutput quiet(full);
+    EXPECT_EQ(failure([] { printText("x"); }), "write error: No space left on device");
+  }
+  EXPECT_EQ(outputStream(), stdout);
+  std::fclose(full);
 }
 
 }  // namespace
