@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -28,7 +29,7 @@ void expectSameAsPrintf(double v) {
   ASSERT_EQ(std::string(text, end), viaPrintf(v));
 }
 
-TEST(FormatFixed, EdgeValuesDyadicTiesAndRandomValuesMatchPrintf) {
+TEST(Format, FixedMatchesPrintfAndShortestReadsBackOnEdgeDyadicTieAndRandomValues) {
   for (double v :
        {0.0, -0.0, HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""),
         std::bit_cast<double>(0x7ff0000000000001), std::bit_cast<double>(0xfff8000000000123),
@@ -48,38 +49,31 @@ TEST(FormatFixed, EdgeValuesDyadicTiesAndRandomValuesMatchPrintf) {
     const auto j = static_cast<std::int64_t>(rng() >> (11 + rng() % 40)) | 1;
     expectSameAsPrintf(-std::ldexp(static_cast<double>(j), -7 - static_cast<int>(rng() % 20)));
   }
-  for (int i = 0; i < 200000; ++i) expectSameAsPrintf(std::bit_cast<double>(rng()));  // huge, tiny
-  for (int i = 0; i < 300000; ++i) {  // ±2^-40 … 2^50, where the digits of real runs live
-    const std::uint64_t bits = (rng() & 0x800fffffffffffff) | (1023 - 40 + rng() % 90) << 52;
-    expectSameAsPrintf(std::bit_cast<double>(bits));
-  }
-}
-
-// Round trips through strtod, and the spellings the CSV format promises.
-TEST(FormatShortest, ReadsBackAsTheSameBitsInTheFewestDigits) {
-  const std::pair<double, std::string> spelled[] = {{0.1, "0.1"},
-                                                    {-0.0, "-0"},
-                                                    {1e300, "1e+300"},
-                                                    {0.30000000000000004, "0.30000000000000004"},
-                                                    {HUGE_VAL, "inf"},
-                                                    {-HUGE_VAL, "-inf"},
-                                                    {std::nan(""), "nan"},
-                                                    {-std::nan(""), "-nan"},
-                                                    {-DBL_MIN, "-2.2250738585072014e-308"},
-                                                    {0x1p-1074, "5e-324"},
-                                                    {123456.0, "123456"}};
-  char text[kMaxShortestChars];
-  for (const auto& [value, expected] : spelled)
-    EXPECT_EQ(std::string(text, formatShortest(value, text)), expected);
-  std::mt19937_64 rng(5);
-  for (int i = 0; i < 100000; ++i) {
+  for (int i = 0; i < 200000; ++i) {  // any bits, huge and tiny; the shortest text reads back
     const double v = std::bit_cast<double>(rng());
+    expectSameAsPrintf(v);
+    char text[kMaxShortestChars + 1];
     *formatShortest(v, text) = '\0';
     const double back = std::strtod(text, nullptr);
     ASSERT_TRUE(std::isnan(v) ||
                 std::bit_cast<std::uint64_t>(back) == std::bit_cast<std::uint64_t>(v))
         << text;
   }
+  for (int i = 0; i < 300000; ++i) {  // ±2^-40 … 2^50, where the digits of real runs live
+    const std::uint64_t bits = (rng() & 0x800fffffffffffff) | (1023 - 40 + rng() % 90) << 52;
+    expectSameAsPrintf(std::bit_cast<double>(bits));
+  }
+}
+
+TEST(Format, ShortestSpellsTheFewestDigits) {
+  std::string spelled;
+  char text[kMaxShortestChars];
+  for (const double v : {0.1, -0.0, 1e300, 0.30000000000000004, HUGE_VAL, -HUGE_VAL, std::nan(""),
+                         -std::nan(""), -DBL_MIN, 0x1p-1074, 123456.0})
+    spelled.append(text, formatShortest(v, text)) += ' ';
+  EXPECT_EQ(spelled,
+            "0.1 -0 1e+300 0.30000000000000004 inf -inf nan -nan -2.2250738585072014e-308 5e-324 "
+            "123456 ");
 }
 
 // The buffer across many blocks against printf; then a full device, unbuffered, so that the
@@ -109,25 +103,22 @@ TEST(OutputBuffer, MatchesPrintfAcrossBlocksAndReportsFailedWrites) {
   std::FILE* full = std::fopen("/dev/full", "w");
   ASSERT_NE(full, nullptr);
   std::setvbuf(full, nullptr, _IONBF, 0);
-  const auto failure = [](auto write) {
+  const std::string noSpace = "write error: No space left on device";
+  // clang-format off
+  const std::pair<std::function<void()>, std::string> writes[] = {
+      {[&] { OutputBuffer(full).text("x"); }, "no error"},  // the destructor keeps quiet…
+      {[&] { finishOutput(full); }, "write error: Input/output error"},  // …the flag does not
+      {[&] { OutputBuffer out(full); out.put('x'); out.flush(); }, noSpace},
+      {[&] { const ScopedOutput to(full); printText("x"); }, noSpace}};
+  // clang-format on
+  for (const auto& [write, message] : writes) {
+    std::string what = "no error";
     try {
       write();
     } catch (const WriteError& e) {
-      return std::string(e.what());
+      what = e.what();
     }
-    return std::string("no error");
-  };
-  EXPECT_EQ(failure([&] { OutputBuffer(full).text("x"), void(); }), "no error");  // left unflushed
-  EXPECT_EQ(failure([&] { finishOutput(full); }), "write error: Input/output error");
-  EXPECT_EQ(failure([&] {
-              OutputBuffer out(full);
-              out.put('x');
-              out.flush();
-            }),
-            "write error: No space left on device");
-  {
-    const ScopedOutput quiet(full);
-    EXPECT_EQ(failure([] { printText("x"); }), "write error: No space left on device");
+    EXPECT_EQ(what, message);
   }
   EXPECT_EQ(outputStream(), stdout);
   std::fclose(full);
