@@ -21,8 +21,8 @@ std::string twoMassesWithLine(int number, const std::string& text) {
 const std::pair<std::string, std::string> kBadInputs[] = {
     {"", ": the file is empty"},
     {twoMassesWithLine(1, "two"), ":1: expected the size n, found \"two\""},
-    {"\x01\xff" + std::string(50, 'x'),
-     ":1: expected the size n, found \"??" + std::string(38, 'x') + "...\""},
+    {"\x01\x7f ~" + std::string(50, 'x'),  // the printable range ends at ' ' and '~'
+     ":1: expected the size n, found \"?? ~" + std::string(36, 'x') + "...\""},
     {twoMassesWithLine(1, "0"), ":1: the size n must be at least 1, found 0"},
     {twoMassesWithLine(1, "-4"), ":1: the size n must be at least 1, found -4"},
     {"99999999999\n", ":1: the size n is too large (at most 2147483647)"},
