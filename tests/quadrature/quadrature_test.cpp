@@ -140,8 +140,8 @@ TEST(Quadrature, RejectsArgumentsItCannotCompute) {
       [&] { openIntegrateFunction(w, always(1.0), 0, 3, 1.0, 0.0); },
       [&] { closedIntegrateFunction(w, 1.0, always(1.0), 2, 3, 1.0, 0.0); },
       [&] { closedIntegrate(w, 1.0, samples, 1, 3, 1.0); },
-      box(-1, {}, {}, 1.0), box(2, {0}, {1, 1}, 1.0), box(2, {0, 0}, {1}, 1.0), box(1, {0}, {0}, 0.0),
-      box(2, {0, 0}, {1, 1e300}, 1.0), box(2, {0, 0}, {65536, 65536}, 1.0),
+      box(-1, {}, {}, 1.0), box(2, {0}, {1, 1}, 1.0), box(2, {0, 0}, {1}, 1.0),
+      box(1, {0}, {0}, 0.0), box(2, {0, 0}, {1, 1e300}, 1.0), box(2, {0, 0}, {65536, 65536}, 1.0),
       [] { two_dimensional_integrate_function(always(1), 0, 1, 0, 1, always(1.0), kNaN); },
       [] { two_dimensional_integrate_function(always(1), 0, 1, 0, -1e300, always(1.0), 1.0); }};
   // clang-format on
