@@ -45,7 +45,7 @@ int positiveInt(const std::string& option, const std::string& text) {
 
 // The run settings and formats from the option texts; defaults where an option was not given.
 struct OptionTexts {
-  std::string dt, steps, every, format;
+  std::string dt, steps, every, format, threads;
   bool noEcho = false, noPrompt = false;
   std::vector<std::string> positionals;
 };
@@ -54,6 +54,7 @@ void apply(const OptionTexts& texts, ProgramOptions& options) {
   if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
   if (!texts.steps.empty()) options.run.steps = positiveInt("--steps", texts.steps);
   if (!texts.every.empty()) options.run.every = positiveInt("--every", texts.every);
+  if (!texts.threads.empty()) options.run.threads = positiveInt("--threads", texts.threads);
   if (texts.format == "csv") {
     options.format = Format::Csv;
   } else if (!texts.format.empty() && texts.format != "report") {
@@ -115,6 +116,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
       ->type_name("N");
   cli.add_option("--every", texts.every, "report every K-th step, K ≥ 1 (default 10)")
       ->type_name("K");
+  cli.add_option("--threads", texts.threads,
+                 "threads for the products, N ≥ 1; the output is the same for every N (default: "
+                 "the cores this process may use)")
+      ->type_name("N");
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,

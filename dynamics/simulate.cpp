@@ -5,6 +5,7 @@
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
 #include "dynamics/system.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 
@@ -12,6 +13,7 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                           std::span<const double> initialPositions,
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
                           const RunSettings& settings, const StepObserver& observe) {
+  const ThreadScope threads(settings.threads);
   const std::optional<FirstOrderSystem> sys = makeFirstOrderSystem(M, C, K, n);
   if (!sys) return SimulationStatus::SingularMass;
   if (drives.empty()) {

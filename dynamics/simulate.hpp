@@ -14,6 +14,9 @@ struct RunSettings {
   double dt = 0.01;
   int steps = 1000;
   int every = 10;  // step i is reported when i % every == 0
+  // Threads for the products and forces, 0 for every core the process may use; results have
+  // the same bits for every count.
+  int threads = 0;
 };
 
 /// How a simulation ended.

@@ -20,12 +20,20 @@ void expectClean(const RunResult& r, const std::string& expectedOut) {
   EXPECT_EQ(r.err + r.out, expectedOut);  // nothing on standard error
 }
 
-TEST(Run, ExamplesPrintExpectedOutputByteForByteAlsoFromCrlfLines) {
+TEST(Run, ExamplesPrintExpectedOutputByteForByteFromCrlfLinesAndOnAnyNumberOfThreads) {
   for (const std::string name :
        {"two-masses", "damped-oscillator", "driven-resonance", "five-mass-chain"}) {
     const std::string expected = readFile(kExamples + name + ".expected");
     expectClean(runLsde({kExamples + name + ".csv"}), expected);
     expectClean(runOn(replaceAll(readFile(kExamples + name + ".csv"), "\n", "\r\n")), expected);
+    for (const std::string threads : {"1", "2", "3"})
+      expectClean(runLsde({"--threads", threads, kExamples + name + ".csv"}), expected);
+  }
+  for (const std::string bad : {"0", "-1", "two", "2x", ""}) {
+    const RunResult r = runLsde({"--threads", bad, kExamples + "two-masses.csv"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "lsde: --threads: expected a whole number from 1 to 2147483647, found \"" +
+                         bad + "\"\nRun 'lsde --help' for usage.\n");
   }
 }
 

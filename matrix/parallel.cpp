@@ -1,0 +1,182 @@
+#include "matrix/parallel.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+namespace lsde {
+
+namespace {
+
+thread_local int scopedThreads = 0;   // 0: no scope, every available core
+thread_local bool insideJob = false;  // a range body that starts ranges runs them itself
+
+// Each participant owns this many consecutive chunks of a job and takes them first, so that
+// the same rows return to the same core (and its cache) step after step; chunks left by a
+// participant that has not started yet are taken by the others.
+constexpr int kChunksPerThread = 4;
+// A worker that has just finished looks for the next job this many times before it sleeps:
+// the steps of a run start jobs a few microseconds apart.
+constexpr int kSpinChecks = 4000;
+
+// Threads started on first use and kept for the life of the process. The calling thread
+// always works too and never waits for a worker that has not started: on a busy machine a
+// sleeping worker only means fewer hands, not a stalled step.
+class WorkerPool {
+ public:
+  static WorkerPool& instance() {
+    static WorkerPool pool;
+    return pool;
+  }
+
+  ~WorkerPool() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+  }
+
+  // Runs chunk(c) for every c < participants·kChunksPerThread, false when the pool is busy
+  // with another thread's job (the caller then runs everything itself).
+  bool run(int participants, const std::function<void(int)>& chunk) {
+    const std::unique_lock job(jobMutex_, std::try_to_lock);
+    if (!job.owns_lock()) return false;
+    const int chunks = participants * kChunksPerThread;
+    {
+      const std::lock_guard lock(mutex_);
+      while (static_cast<int>(workers_.size()) < participants - 1) {
+        const int id = static_cast<int>(workers_.size()) + 1;
+        workers_.emplace_back([this, id] { work(id); });
+      }
+      for (int c = 0; c < chunks; ++c) claimed_[c].store(false, std::memory_order_relaxed);
+      chunk_ = &chunk;
+      participants_ = participants;
+      open_ = true;
+      generation_.fetch_add(1, std::memory_order_release);
+    }
+    if (sleepers_ > 0) wake_.notify_all();
+    take(0, participants, chunk);
+    std::unique_lock lock(mutex_);
+    open_ = false;
+    idle_.wait(lock, [this] { return busy_ == 0; });
+    return true;
+  }
+
+ private:
+  WorkerPool() : claimed_(std::make_unique<std::atomic<bool>[]>(kMaxThreads * kChunksPerThread)) {}
+
+  // Participant id's own chunks in order, then whatever the others have left, from the end.
+  void take(int id, int participants, const std::function<void(int)>& chunk) {
+    const auto tryChunk = [&](int c) {
+      if (!claimed_[c].exchange(true, std::memory_order_relaxed)) chunk(c);
+    };
+    for (int c = id * kChunksPerThread; c < (id + 1) * kChunksPerThread; ++c) tryChunk(c);
+    for (int c = participants * kChunksPerThread - 1; c >= 0; --c)
+      if (c / kChunksPerThread != id) tryChunk(c);
+  }
+
+  void work(int id) {
+    insideJob = true;
+    std::uint64_t seen = 0;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      lock.unlock();
+      for (int i = 0; i < kSpinChecks && generation_.load(std::memory_order_acquire) == seen; ++i)
+        std::this_thread::yield();
+      lock.lock();
+      ++sleepers_;
+      wake_.wait(lock, [&] { return stopping_ || generation_.load() != seen; });
+      --sleepers_;
+      if (stopping_) return;
+      seen = generation_.load();
+      if (!open_ || id >= participants_) continue;
+      ++busy_;
+      const std::function<void(int)>& chunk = *chunk_;
+      const int participants = participants_;
+      lock.unlock();
+      take(id, participants, chunk);
+      lock.lock();
+      if (--busy_ == 0) idle_.notify_one();
+    }
+  }
+
+  std::mutex jobMutex_;  // one job at a time
+  std::mutex mutex_;     // guards everything below but the atomics
+  std::condition_variable wake_;
+  std::condition_variable idle_;
+  std::vector<std::thread> workers_;
+  std::unique_ptr<std::atomic<bool>[]> claimed_;
+  std::atomic<std::uint64_t> generation_{0};
+  const std::function<void(int)>* chunk_ = nullptr;
+  int participants_ = 0;
+  int busy_ = 0;
+  int sleepers_ = 0;
+  bool open_ = false;
+  bool stopping_ = false;
+};
+
+}  // namespace
+
+int availableCores() {
+#if defined(__linux__)
+  cpu_set_t mask;
+  if (sched_getaffinity(0, sizeof mask, &mask) == 0) return std::max(1, CPU_COUNT(&mask));
+#endif
+  return std::max(1U, std::thread::hardware_concurrency());
+}
+
+int threadCount() {
+  if (scopedThreads > 0) return scopedThreads;
+  static const int cores = availableCores();
+  return cores;
+}
+
+ThreadScope::ThreadScope(int threads) : previous_(scopedThreads) {
+  scopedThreads = std::max(threads, 0);
+}
+
+ThreadScope::~ThreadScope() {
+  scopedThreads = previous_;
+}
+
+void forEachRange(int count, std::size_t work, int granule,
+                  const std::function<void(int begin, int end)>& body) {
+  if (count <= 0) return;
+  granule = std::max(granule, 1);
+  const int granules = (count + granule - 1) / granule;
+  const std::size_t affordable = std::max<std::size_t>(work / kMinWorkPerThread, 1);
+  const int threads =
+      static_cast<int>(std::min({static_cast<std::size_t>(std::min(threadCount(), kMaxThreads)),
+                                 affordable, static_cast<std::size_t>(granules)}));
+  if (threads <= 1 || insideJob) {
+    body(0, count);
+    return;
+  }
+  const int chunks = threads * kChunksPerThread;
+  const auto chunk = [&](int c) {
+    const auto edge = [&](int k) {
+      return std::min(count,
+                      static_cast<int>(static_cast<long long>(granules) * k / chunks) * granule);
+    };
+    const int begin = edge(c);
+    const int end = edge(c + 1);
+    if (begin < end) body(begin, end);
+  };
+  insideJob = true;
+  const bool ran = WorkerPool::instance().run(threads, chunk);
+  insideJob = false;
+  if (!ran) body(0, count);
+}
+
+}  // namespace lsde

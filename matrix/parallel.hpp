@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace lsde {
+
+/// The processors this process may run on (its affinity mask), at least 1.
+int availableCores();
+
+/// The number of threads that the matrix and dynamics operations called from this thread may
+/// use: the innermost ThreadScope's count, else availableCores(). Each output entry is computed
+/// by one thread in one fixed order, so results have the same bits for every count.
+int threadCount();
+
+/// Sets threadCount() for the calling thread while it lives; a count below 1 means every
+/// available core. Scopes nest.
+class ThreadScope {
+ public:
+  explicit ThreadScope(int threads);
+  ~ThreadScope();
+  ThreadScope(const ThreadScope&) = delete;
+  ThreadScope& operator=(const ThreadScope&) = delete;
+
+ private:
+  int previous_;
+};
+
+/// Below this many multiply-adds (or equally cheap steps) per thread, starting and joining
+/// threads costs more than they save.
+inline constexpr std::size_t kMinWorkPerThread = std::size_t{1} << 15;
+
+/// No range is split among more threads than this, whatever the count asked for: each costs a
+/// stack, and beyond the cores they only wait for each other.
+inline constexpr int kMaxThreads = 256;
+
+/// Calls body(begin, end) on consecutive ranges that together cover [0, count), each starting
+/// at a multiple of granule, on as many threads as threadCount() allows and `work` (the whole
+/// job's cost, in multiply-adds) pays for; with one, body(0, count) runs on the calling thread.
+/// The calling thread takes part; the others are started once and kept for later calls. body
+/// must not throw, and different ranges must not write to the same place.
+void forEachRange(int count, std::size_t work, int granule,
+                  const std::function<void(int begin, int end)>& body);
+
+}  // namespace lsde
