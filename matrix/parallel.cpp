@@ -53,6 +53,7 @@ class WorkerPool {
     const std::unique_lock job(jobMutex_, std::try_to_lock);
     if (!job.owns_lock()) return false;
     const int chunks = participants * kChunksPerThread;
+    bool sleeping = false;
     {
       const std::lock_guard lock(mutex_);
       while (static_cast<int>(workers_.size()) < participants - 1) {
@@ -64,8 +65,9 @@ class WorkerPool {
       participants_ = participants;
       open_ = true;
       generation_.fetch_add(1, std::memory_order_release);
+      sleeping = sleepers_ > 0;  // the others see the new generation while they spin
     }
-    if (sleepers_ > 0) wake_.notify_all();
+    if (sleeping) wake_.notify_all();
     take(0, participants, chunk);
     std::unique_lock lock(mutex_);
     open_ = false;
