@@ -17,7 +17,8 @@ namespace lsde {
 
 namespace {
 
-thread_local int scopedThreads = 0;   // 0: no scope, every available core
+thread_local int scopedThreads = 0;  // 0: no scope, every available core
+thread_local std::size_t minWork = kMinWorkPerThread;
 thread_local bool insideJob = false;  // a range body that starts ranges runs them itself
 
 // Each participant owns this many consecutive chunks of a job and takes them first, so that
@@ -144,12 +145,15 @@ int threadCount() {
   return cores;
 }
 
-ThreadScope::ThreadScope(int threads) : previous_(scopedThreads) {
+ThreadScope::ThreadScope(int threads, std::size_t minWorkPerThread)
+    : previousThreads_(scopedThreads), previousMinWork_(minWork) {
   scopedThreads = std::max(threads, 0);
+  if (minWorkPerThread > 0) minWork = minWorkPerThread;
 }
 
 ThreadScope::~ThreadScope() {
-  scopedThreads = previous_;
+  scopedThreads = previousThreads_;
+  minWork = previousMinWork_;
 }
 
 void forEachRange(int count, std::size_t work, int granule,
@@ -157,7 +161,7 @@ void forEachRange(int count, std::size_t work, int granule,
   if (count <= 0) return;
   granule = std::max(granule, 1);
   const int granules = (count + granule - 1) / granule;
-  const std::size_t affordable = std::max<std::size_t>(work / kMinWorkPerThread, 1);
+  const std::size_t affordable = std::max<std::size_t>(work / minWork, 1);
   const int threads =
       static_cast<int>(std::min({static_cast<std::size_t>(std::min(threadCount(), kMaxThreads)),
                                  affordable, static_cast<std::size_t>(granules)}));

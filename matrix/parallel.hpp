@@ -13,22 +13,24 @@ int availableCores();
 /// by one thread in one fixed order, so results have the same bits for every count.
 int threadCount();
 
+/// Below this many multiply-adds (or equally cheap steps) per thread, some 100 µs, handing work
+/// to threads costs more than they save; the setup of an order-64 system stays on one.
+inline constexpr std::size_t kMinWorkPerThread = std::size_t{192} << 10;
+
 /// Sets threadCount() for the calling thread while it lives; a count below 1 means every
-/// available core. Scopes nest.
+/// available core. minWorkPerThread, when not 0, replaces kMinWorkPerThread (a test splits
+/// small jobs with 1); 0 keeps the enclosing scope's. Scopes nest.
 class ThreadScope {
  public:
-  explicit ThreadScope(int threads);
+  explicit ThreadScope(int threads, std::size_t minWorkPerThread = 0);
   ~ThreadScope();
   ThreadScope(const ThreadScope&) = delete;
   ThreadScope& operator=(const ThreadScope&) = delete;
 
  private:
-  int previous_;
+  int previousThreads_;
+  std::size_t previousMinWork_;
 };
-
-/// Below this many multiply-adds (or equally cheap steps) per thread, starting and joining
-/// threads costs more than they save.
-inline constexpr std::size_t kMinWorkPerThread = std::size_t{1} << 15;
 
 /// No range is split among more threads than this, whatever the count asked for: each costs a
 /// stack, and beyond the cores they only wait for each other.
