@@ -156,19 +156,18 @@ ThreadScope::~ThreadScope() {
   minWork = previousMinWork_;
 }
 
-void forEachRange(int count, std::size_t work, int granule,
-                  const std::function<void(int begin, int end)>& body) {
-  if (count <= 0) return;
+int threadsFor(int count, std::size_t work, int granule) {
+  if (count <= 0 || insideJob) return 1;
+  const std::size_t granules = (static_cast<std::size_t>(count) + std::max(granule, 1) - 1) /
+                               static_cast<std::size_t>(std::max(granule, 1));
+  const std::size_t cores = static_cast<std::size_t>(std::min(threadCount(), kMaxThreads));
+  return static_cast<int>(std::min({cores, std::max<std::size_t>(work / minWork, 1), granules}));
+}
+
+void runRanges(int count, int granule, int threads,
+               const std::function<void(int begin, int end)>& body) {
   granule = std::max(granule, 1);
   const int granules = (count + granule - 1) / granule;
-  const std::size_t affordable = std::max<std::size_t>(work / minWork, 1);
-  const int threads =
-      static_cast<int>(std::min({static_cast<std::size_t>(std::min(threadCount(), kMaxThreads)),
-                                 affordable, static_cast<std::size_t>(granules)}));
-  if (threads <= 1 || insideJob) {
-    body(0, count);
-    return;
-  }
   const int chunks = threads * kChunksPerThread;
   const auto chunk = [&](int c) {
     const auto edge = [&](int k) {

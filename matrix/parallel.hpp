@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <utility>
 
 namespace lsde {
 
@@ -36,12 +37,28 @@ class ThreadScope {
 /// stack, and beyond the cores they only wait for each other.
 inline constexpr int kMaxThreads = 256;
 
+/// The threads that a job of `count` items in granules of `granule`, costing `work` multiply-adds
+/// in all, is split among: 1 when threads would cost more than they save.
+int threadsFor(int count, std::size_t work, int granule);
+
+/// Runs body(begin, end) on ranges covering [0, count), each starting at a multiple of granule,
+/// on `threads` threads (see forEachRange).
+void runRanges(int count, int granule, int threads,
+               const std::function<void(int begin, int end)>& body);
+
 /// Calls body(begin, end) on consecutive ranges that together cover [0, count), each starting
 /// at a multiple of granule, on as many threads as threadCount() allows and `work` (the whole
 /// job's cost, in multiply-adds) pays for; with one, body(0, count) runs on the calling thread.
 /// The calling thread takes part; the others are started once and kept for later calls. body
 /// must not throw, and different ranges must not write to the same place.
-void forEachRange(int count, std::size_t work, int granule,
-                  const std::function<void(int begin, int end)>& body);
+template <class Body>
+void forEachRange(int count, std::size_t work, int granule, Body&& body) {
+  const int threads = threadsFor(count, work, granule);
+  if (threads <= 1) {
+    if (count > 0) body(0, count);  // no std::function, no allocation: small jobs every step
+    return;
+  }
+  runRanges(count, granule, threads, std::ref(body));
+}
 
 }  // namespace lsde
