@@ -88,7 +88,7 @@ std::vector<std::string> argumentsToParse(const CLI::App& cli, int argc, char** 
       if (i + 1 < argc) kept.push_back(argv[i + 1]);  // the input file, whatever its name
       break;
     }
-    const bool valueFollows = option != nullptr && option->get_type_size() != 0 &&
+    const bool valueFollows = option != nullptr && option->get_items_expected_max() != 0 &&
                               arg.find('=') == std::string::npos &&
                               (arg[1] == '-' || arg.size() == 2);
     if (valueFollows && i + 1 < argc) kept.push_back(argv[++i]);
