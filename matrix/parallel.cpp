@@ -61,6 +61,10 @@ class WorkerPool {
   bool run(int participants, const std::function<void(int)>& chunk) {
     const std::unique_lock job(jobMutex_, std::try_to_lock);
     if (!job.owns_lock()) return false;
+    if (jobsAlone_ > 0) {
+      --jobsAlone_;
+      return false;
+    }
     const int chunks = participants * kChunksPerThread;
     bool sleeping = false;
     {
@@ -77,24 +81,47 @@ class WorkerPool {
       sleeping = sleepers_ > 0;  // the others see the new generation while they spin
     }
     if (sleeping) wake_.notify_all();
-    take(0, participants, chunk);
+    const auto start = Clock::now();
+    const int mine = take(0, participants, chunk);
+    const auto done = Clock::now();
     std::unique_lock lock(mutex_);
     open_ = false;
     idle_.wait(lock, [this] { return busy_ == 0; });
+    weighHelp(chunks - mine, mine > 0 ? (done - start) / mine : Clock::duration{},
+              Clock::now() - done);
     return true;
   }
 
  private:
   WorkerPool() : claimed_(std::make_unique<std::atomic<bool>[]>(kMaxThreads * kChunksPerThread)) {}
 
+  using Clock = std::chrono::steady_clock;
+
   // Participant id's own chunks in order, then whatever the others have left, from the end.
-  void take(int id, int participants, const std::function<void(int)>& chunk) {
+  // Returns how many it ran.
+  int take(int id, int participants, const std::function<void(int)>& chunk) {
+    int ran = 0;
     const auto tryChunk = [&](int c) {
-      if (!claimed_[c].exchange(true, std::memory_order_relaxed)) chunk(c);
+      if (claimed_[c].exchange(true, std::memory_order_relaxed)) return;
+      chunk(c);
+      ++ran;
     };
     for (int c = id * kChunksPerThread; c < (id + 1) * kChunksPerThread; ++c) tryChunk(c);
     for (int c = participants * kChunksPerThread - 1; c >= 0; --c)
       if (c / kChunksPerThread != id) tryChunk(c);
+    return ran;
+  }
+
+  // On a machine whose other processes keep every core busy, a worker is often stopped in the
+  // middle of a chunk and the caller waits for it longer than the worker saves. When that
+  // happens several jobs in a row, the next kJobsAlone jobs run on the calling thread alone.
+  void weighHelp(int helpedChunks, Clock::duration perChunk, Clock::duration waited) {
+    constexpr int kStrikes = 4;
+    constexpr int kJobsAlone = 256;
+    strikes_ = waited > helpedChunks * perChunk ? strikes_ + 1 : 0;
+    if (strikes_ < kStrikes) return;
+    strikes_ = 0;
+    jobsAlone_ = kJobsAlone;
   }
 
   void spinWhileUnchanged(std::uint64_t seen) const {
@@ -129,8 +156,10 @@ class WorkerPool {
     }
   }
 
-  std::mutex jobMutex_;  // one job at a time
-  std::mutex mutex_;     // guards everything below but the atomics
+  std::mutex jobMutex_;  // one job at a time; guards strikes_ and jobsAlone_
+  int strikes_ = 0;
+  int jobsAlone_ = 0;
+  std::mutex mutex_;  // guards everything below but the atomics
   std::condition_variable wake_;
   std::condition_variable idle_;
   std::vector<std::thread> workers_;
