@@ -61,10 +61,7 @@ class WorkerPool {
   bool run(int participants, const std::function<void(int)>& chunk) {
     const std::unique_lock job(jobMutex_, std::try_to_lock);
     if (!job.owns_lock()) return false;
-    if (jobsAlone_ > 0) {
-      --jobsAlone_;
-      return false;
-    }
+    if (Clock::now() < aloneUntil_) return false;
     const int chunks = participants * kChunksPerThread;
     bool sleeping = false;
     {
@@ -113,15 +110,18 @@ class WorkerPool {
   }
 
   // On a machine whose other processes keep every core busy, a worker is often stopped in the
-  // middle of a chunk and the caller waits for it longer than the worker saves. When that
-  // happens several jobs in a row, the next kJobsAlone jobs run on the calling thread alone.
+  // middle of a chunk, and the caller then waits a scheduler's time slice for it, far longer
+  // than the worker saves. When that happens several jobs in a row, the jobs of the next
+  // kAlone run on the calling thread alone.
   void weighHelp(int helpedChunks, Clock::duration perChunk, Clock::duration waited) {
-    constexpr int kStrikes = 4;
-    constexpr int kJobsAlone = 256;
-    strikes_ = waited > helpedChunks * perChunk ? strikes_ + 1 : 0;
+    constexpr int kStrikes = 3;
+    constexpr auto kStopped = std::chrono::microseconds(500);  // beyond any wake-up
+    constexpr auto kAlone = std::chrono::milliseconds(20);
+    const bool stopped = waited > kStopped && waited > helpedChunks * perChunk;
+    strikes_ = stopped ? strikes_ + 1 : 0;
     if (strikes_ < kStrikes) return;
     strikes_ = 0;
-    jobsAlone_ = kJobsAlone;
+    aloneUntil_ = Clock::now() + kAlone;
   }
 
   void spinWhileUnchanged(std::uint64_t seen) const {
@@ -156,9 +156,9 @@ class WorkerPool {
     }
   }
 
-  std::mutex jobMutex_;  // one job at a time; guards strikes_ and jobsAlone_
+  std::mutex jobMutex_;  // one job at a time; guards strikes_ and aloneUntil_
   int strikes_ = 0;
-  int jobsAlone_ = 0;
+  Clock::time_point aloneUntil_;
   std::mutex mutex_;  // guards everything below but the atomics
   std::condition_variable wake_;
   std::condition_variable idle_;
