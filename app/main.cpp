@@ -1,4 +1,5 @@
 // lsde: simulates M·x'' + C·x' + K·x = F(t) from an input file and prints the trajectory.
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -36,23 +37,46 @@ lsde::InputFile readInput(const ProgramOptions& options) {
   return lsde::readInputFile(text, lsde::physicalMemoryBytes(), options.echo);
 }
 
-// Integrates and writes the report or the CSV as the steps come. Returns false for a singular
-// M, after "Error, Singular" (on its own line, in the report format only).
+// Rounded down to two significant digits, so that the step suggested is on the stable side.
+double downToTwoDigits(double x) {
+  if (!(x > 0.0) || !std::isfinite(x)) return x;
+  const double unit = std::pow(10.0, std::floor(std::log10(x)) - 1.0);
+  return std::floor(x / unit) * unit;
+}
+
+// The run goes on with the step given: its output is the method's true result.
+void warnUnstableStep(double dt, const lsde::StepInstability& unstable) {
+  std::fprintf(stderr,
+               "lsde: warning: the step %g is unstable for this system (its fastest mode grows "
+               "about ×%.2g per two steps); steps below about %.2g are stable\n",
+               dt, unstable.growth, downToTwoDigits(unstable.stableStep));
+}
+
+// Integrates and writes the report or the CSV as the steps come. A singular M ends the
+// "Error, Singular" line (printed in the report format only).
 template <class Writer>
-bool simulateInto(Writer& writer, const lsde::InputFile& in, const ProgramOptions& options) {
+lsde::SimulationStatus simulateInto(Writer& writer, const lsde::InputFile& in,
+                                    const ProgramOptions& options) {
   const bool messages = options.format == Format::Report;
   const lsde::ScopedOutput singularMessage(messages ? lsde::outputStream() : nullptr);
-  const lsde::SimulationStatus status =
-      lsde::simulate(in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
-                     [&writer](int step, std::span<const double> x, std::span<const double> v) {
-                       writer(step, x, v);
-                     });
-  if (status == lsde::SimulationStatus::SingularMass) {
-    lsde::printText("\n");  // ends the "Error, Singular" line
-    return false;
-  }
-  writer.finish();
-  return true;
+  const lsde::SimulationStatus status = lsde::simulate(
+      in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
+      [&writer](int step, std::span<const double> x, std::span<const double> v) {
+        writer(step, x, v);
+      },
+      [&options](const lsde::StepInstability& unstable) {
+        warnUnstableStep(options.run.dt, unstable);
+      });
+  if (status == lsde::SimulationStatus::SingularMass) lsde::printText("\n");
+  if (status == lsde::SimulationStatus::Completed) writer.finish();
+  return status;
+}
+
+// Why a run integrated nothing.
+std::string failureMessage(lsde::SimulationStatus status) {
+  if (status == lsde::SimulationStatus::SingularNewmarkMatrix)
+    return "the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate";
+  return "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate";
 }
 
 int run(const ProgramOptions& options) {
@@ -65,18 +89,17 @@ int run(const ProgramOptions& options) {
   }();
   const lsde::ScopedOutput output(target.stream());
   const lsde::InputFile in = readInput(options);
-  bool completed = false;
+  lsde::SimulationStatus status;
   if (options.format == Format::Csv) {
     lsde::CsvWriter csv(target.stream(), in.n, options.run.dt, options.run.every);
-    completed = simulateInto(csv, in, options);
+    status = simulateInto(csv, in, options);
   } else {
     lsde::ReportWriter report(target.stream(), options.run.every);
-    completed = simulateInto(report, in, options);
+    status = simulateInto(report, in, options);
   }
-  if (!completed) {
+  if (status != lsde::SimulationStatus::Completed) {
     lsde::finishOutput(target.stream());
-    throw lsde::InputError(0,
-                           "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");
+    throw lsde::InputError(0, failureMessage(status));
   }
   target.commit();
   if (options.prompt) {

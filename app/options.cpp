@@ -45,15 +45,30 @@ int positiveInt(const std::string& option, const std::string& text) {
 
 // The run settings and formats from the option texts; defaults where an option was not given.
 struct OptionTexts {
-  std::string dt, steps, every, format, threads;
+  std::string dt, steps, every, format, method, threads;
   bool noEcho = false, noPrompt = false;
   std::vector<std::string> positionals;
 };
+
+// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
+// default.
+void requireValues(const CLI::App& cli) {
+  for (const CLI::Option* option : cli.get_options()) {
+    if (option->nonpositional() && option->get_items_expected_min() > 0 && option->count() > 0 &&
+        option->as<std::string>().empty())
+      throw UsageError(option->get_name() + ": expected a value, found \"\"");
+  }
+}
 
 void apply(const OptionTexts& texts, ProgramOptions& options) {
   if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
   if (!texts.steps.empty()) options.run.steps = positiveInt("--steps", texts.steps);
   if (!texts.every.empty()) options.run.every = positiveInt("--every", texts.every);
+  if (texts.method == "newmark") {
+    options.run.method = Method::Newmark;
+  } else if (!texts.method.empty() && texts.method != "two-rate") {
+    badValue("--method", "two-rate or newmark", texts.method);
+  }
   if (!texts.threads.empty()) options.run.threads = positiveInt("--threads", texts.threads);
   if (texts.format == "csv") {
     options.format = Format::Csv;
@@ -88,7 +103,7 @@ std::vector<std::string> argumentsToParse(const CLI::App& cli, int argc, char** 
       if (i + 1 < argc) kept.push_back(argv[i + 1]);  // the input file, whatever its name
       break;
     }
-    const bool valueFollows = option != nullptr && option->get_items_expected_max() != 0 &&
+    const bool valueFollows = option != nullptr && option->get_items_expected_min() > 0 &&
                               arg.find('=') == std::string::npos &&
                               (arg[1] == '-' || arg.size() == 2);
     if (valueFollows && i + 1 < argc) kept.push_back(argv[++i]);
@@ -116,6 +131,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
       ->type_name("N");
   cli.add_option("--every", texts.every, "report every K-th step, K ≥ 1 (default 10)")
       ->type_name("K");
+  cli.add_option("--method", texts.method,
+                 "two-rate (default: first order, stable for ω·dt < 1) or newmark (average "
+                 "acceleration: second order, unconditionally stable)")
+      ->type_name("METHOD");
   cli.add_option("--threads", texts.threads,
                  "threads for the products, N ≥ 1; the output is the same for every N (default: "
                  "the cores this process may use)")
@@ -136,6 +155,7 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
   try {
     std::vector<std::string> arguments = argumentsToParse(cli, argc, argv);
     cli.parse(arguments);
+    requireValues(cli);
     if (!output.empty()) options.output = output;
     apply(texts, options);
   } catch (const CLI::Success& e) {

@@ -30,8 +30,16 @@ void driven_linear_integrate(const SystemMatrix& s, std::span<const double> init
                              std::span<const double> initialVelocities, int n, double dt, int steps,
                              const Matrix& inverseMass, std::span<const Driver> drives,
                              const StepObserver& observe) {
-  // Both products skip the zero entries of S and M⁻¹; each step then costs O(non-zeros).
   SystemProduct system(s, n);
+  driven_linear_integrate(system, initialPositions, initialVelocities, n, dt, steps, inverseMass,
+                          drives, observe);
+}
+
+void driven_linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, std::span<const Driver> drives,
+                             const StepObserver& observe) {
+  // Both products skip the zero entries of S and M⁻¹; each step then costs O(non-zeros).
   const SparseRows inverse(inverseMass, n, n);
   const auto g = [&](std::span<const double> x, std::span<const double> v, double t, int size) {
     std::vector<double> a = system(x, v);

@@ -36,4 +36,10 @@ void driven_linear_integrate(const SystemMatrix& s, std::span<const double> init
                              const Matrix& inverseMass, std::span<const Driver> drives,
                              const StepObserver& observe);
 
+/// The same with S's product prepared by the caller, who may have used it before.
+void driven_linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, std::span<const Driver> drives,
+                             const StepObserver& observe);
+
 }  // namespace lsde

@@ -25,6 +25,12 @@ void linear_integrate(const SystemMatrix& s, std::span<const double> initialPosi
                       std::span<const double> initialVelocities, int n, double dt, int steps,
                       const StepObserver& observe) {
   SystemProduct system(s, n);  // a banded S costs O(n) per step
+  linear_integrate(system, initialPositions, initialVelocities, n, dt, steps, observe);
+}
+
+void linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                      std::span<const double> initialVelocities, int n, double dt, int steps,
+                      const StepObserver& observe) {
   const auto g = [&system](std::span<const double> x, std::span<const double> v, double /*t*/,
                            int /*size*/) { return system(x, v); };
   multiVerlet(g, n, initialPositions, initialVelocities, dt, steps, observe);

@@ -30,4 +30,9 @@ void linear_integrate(const SystemMatrix& s, std::span<const double> initialPosi
                       std::span<const double> initialVelocities, int n, double dt, int steps,
                       const StepObserver& observe);
 
+/// The same with S's product prepared by the caller, who may have used it before.
+void linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                      std::span<const double> initialVelocities, int n, double dt, int steps,
+                      const StepObserver& observe);
+
 }  // namespace lsde

@@ -46,6 +46,9 @@ class SystemProduct {
   std::vector<double> operator()(std::span<const double> positions,
                                  std::span<const double> velocities);
 
+  /// The number of non-zero entries of S: what one product costs.
+  std::size_t nonZeros() const { return rows_.nonZeros(); }
+
  private:
   int n_;
   SparseRows rows_;

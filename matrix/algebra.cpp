@@ -15,18 +15,17 @@ namespace lsde {
 
 namespace {
 
-// Prints "Error, Singular" for a determinant strictly inside (−1e-8, 1e-8).
-bool reportedSingular(double d) {
-  if (!(d < kSingularBound && d > -kSingularBound)) return false;
-  printText("Error, Singular");
-  return true;
-}
-
 bool isExactOrder(int n) {
   return n <= kExactInverseMaxOrder;
 }
 
 }  // namespace
+
+bool reportedSingular(double d) {
+  if (!(d < kSingularBound && d > -kSingularBound)) return false;
+  printText("Error, Singular");
+  return true;
+}
 
 void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n) {
   if (n <= 0) return;

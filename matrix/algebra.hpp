@@ -23,6 +23,10 @@ inline constexpr double kSingularBound = 1e-8;
 /// the recursion itself.
 inline constexpr int kExactInverseMaxOrder = 22;
 
+/// Prints "Error, Singular" (no line break) and returns true when the determinant lies strictly
+/// inside (−1e-8, 1e-8): the rule by which alloc_inverse_matrix refuses a matrix.
+bool reportedSingular(double determinant);
+
 /// Copies the minor of src (order n) without row p and column q into the top-left
 /// (n-1)×(n-1) block of dst; dst's other entries are left as they were.
 void getCofactor(const Matrix& src, Matrix& dst, int p, int q, int n);

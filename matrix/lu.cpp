@@ -155,6 +155,12 @@ bool LuDecomposition::hasZeroPivot() const {
   return false;
 }
 
+double LuDecomposition::smallestPivotMagnitude() const {
+  double smallest = INFINITY;
+  for (int k = 0; k < n_; ++k) smallest = std::fmin(smallest, std::abs(lu_[k][k]));
+  return smallest;
+}
+
 std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
   requireLength("LuDecomposition::solve", b, n_);
   std::vector<double> x(static_cast<std::size_t>(n_));

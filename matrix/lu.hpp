@@ -27,6 +27,9 @@ class LuDecomposition {
   /// True when a pivot is exactly 0: the matrix is singular and has no inverse.
   bool hasZeroPivot() const;
 
+  /// The smallest magnitude among the pivots (NaN pivots left out); +inf for order 0.
+  double smallestPivotMagnitude() const;
+
  private:
   // Step k of the elimination on the columns before blockEnd (and all of row k), recording
   // in stepEnd[k] the end of the columns that step k changes.

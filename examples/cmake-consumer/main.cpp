@@ -35,6 +35,12 @@ int main() {
   const std::vector<double> x0{1, 0}, v0{0, 0};
   const std::optional<lsde::Trajectory> t = lsde::LSDE(m, c, k, 2, x0, v0, 0.01, 1000);
   check(t && t->cols() == 1000 && (*t)[0][0] == 1.0, "LSDE");
+  // The same run streamed: each step's state handed over, nothing stored.
+  double last = 0;
+  const lsde::SimulationStatus status = lsde::simulate(
+      m, c, k, 2, x0, v0, {}, lsde::RunSettings{},
+      [&last](int, std::span<const double> x, std::span<const double>) { last = x[0]; });
+  check(status == lsde::SimulationStatus::Completed && t && last == (*t)[0][999], "simulate");
 
   // Matrix algebra and lists.
   check(lsde::det(lsde::Matrix{{1, 2}, {3, 4}}, 2) == -2.0, "det");

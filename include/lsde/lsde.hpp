@@ -2,24 +2,28 @@
 
 // Everything the lsde library offers, in namespace lsde.
 
-#include "dynamics/driven.hpp"    // printDrivenLSDE, driven_LSDE, driven_linear_integrate
-#include "dynamics/driver.hpp"    // Driver, alloc_driver, add_component
-#include "dynamics/free.hpp"      // printLSDE, LSDE, linear_integrate
-#include "dynamics/system.hpp"    // SystemMatrix, the trajectory report
-#include "dynamics/verlet.hpp"    // multiVerlet, AccelerationFunction, Trajectory
-#include "input/bounds.hpp"       // the size, byte and memory checks of an input file
-#include "input/cursor.hpp"       // loadText, Cursor, takeLine
-#include "input/drives.hpp"       // readDrives, getDrives
-#include "input/input_error.hpp"  // InputError
-#include "input/input_file.hpp"   // InputFile, readInputFile
-#include "input/rows.hpp"         // getMatrix, getRow, readSize
-#include "list/list.hpp"          // Node, List, insertFront, insertRear, ...
-#include "list/sort.hpp"          // split, mergeSortInt/Float/Double, printAllInt/Float/Double
-#include "matrix/algebra.hpp"     // det, adjoint, alloc_inverse_matrix, products
-#include "matrix/lu.hpp"          // LuDecomposition, luAdjugate
-#include "matrix/matrix.hpp"      // Matrix
-#include "matrix/parallel.hpp"    // ThreadScope, threadCount, availableCores
-#include "matrix/print.hpp"       // printMat, printArrayOfdoubles
-#include "quadrature/grid.hpp"    // ipow, n_dimensional_/two_dimensional_integrate_function
+#include "dynamics/driven.hpp"        // printDrivenLSDE, driven_LSDE, driven_linear_integrate
+#include "dynamics/driver.hpp"        // Driver, alloc_driver, add_component
+#include "dynamics/free.hpp"          // printLSDE, LSDE, linear_integrate
+#include "dynamics/newmark.hpp"       // newmark_integrate
+#include "dynamics/simulate.hpp"      // RunSettings, simulate: a streamed run
+#include "dynamics/system.hpp"        // SystemMatrix, the trajectory report
+#include "dynamics/verlet.hpp"        // multiVerlet, AccelerationFunction, Trajectory
+#include "input/bounds.hpp"           // the size, byte and memory checks of an input file
+#include "input/cursor.hpp"           // loadText, Cursor, takeLine
+#include "input/drives.hpp"           // readDrives, getDrives
+#include "input/input_error.hpp"      // InputError
+#include "input/input_file.hpp"       // InputFile, readInputFile
+#include "input/rows.hpp"             // getMatrix, getRow, readSize
+#include "io/output.hpp"              // OutputBuffer, outputStream, WriteError
+#include "io/trajectory_writers.hpp"  // ReportWriter, CsvWriter
+#include "list/list.hpp"              // Node, List, insertFront, insertRear, ...
+#include "list/sort.hpp"              // split, mergeSortInt/Float/Double, printAllInt/Float/Double
+#include "matrix/algebra.hpp"         // det, adjoint, alloc_inverse_matrix, products
+#include "matrix/lu.hpp"              // LuDecomposition, luAdjugate
+#include "matrix/matrix.hpp"          // Matrix
+#include "matrix/parallel.hpp"        // ThreadScope, threadCount, availableCores
+#include "matrix/print.hpp"           // printMat, printArrayOfdoubles
+#include "quadrature/grid.hpp"        // ipow, n_dimensional_/two_dimensional_integrate_function
 #include "quadrature/newton_cotes.hpp"  // open/closed engines
 #include "quadrature/rules.hpp"         // milne, simpson, boole, doubleBoole, verlet

@@ -176,23 +176,27 @@ TEST(Threads, EveryThreadCountGivesTheBitsOfOneThread) {
   const ThreadScope everyJobSplit(0, 1);  // small systems too, every step's products and forces
   for (const Case& c : cases) {
     const RandomSystem s = randomSystem(c.n, c.band, c.special, rng);
-    std::vector<std::vector<double>> runs;
-    for (const int threads : {1, 2, 3, 8}) {
-      std::vector<double> states;
-      const auto keep = [&](int, std::span<const double> x, std::span<const double> v) {
-        states.insert(states.end(), x.begin(), x.end());
-        states.insert(states.end(), v.begin(), v.end());
-      };
-      RunSettings settings;
-      settings.steps = 6;
-      settings.every = 1;
-      settings.threads = threads;
-      EXPECT_EQ(simulate(s.m, s.c, s.k, c.n, s.x0, s.v0, s.drives, settings, keep),
-                SimulationStatus::Completed);
-      runs.push_back(states);
-      EXPECT_EQ(std::memcmp(runs[0].data(), states.data(), states.size() * sizeof(double)), 0)
-          << "n " << c.n << " band " << c.band << " special " << c.special << " threads "
-          << threads;
+    for (const Method method : {Method::TwoRate, Method::Newmark}) {
+      std::vector<std::vector<double>> runs;
+      for (const int threads : {1, 2, 3, 8}) {
+        std::vector<double> states;
+        const auto keep = [&](int, std::span<const double> x, std::span<const double> v) {
+          states.insert(states.end(), x.begin(), x.end());
+          states.insert(states.end(), v.begin(), v.end());
+        };
+        RunSettings settings;
+        settings.steps = 6;
+        settings.every = 1;
+        settings.threads = threads;
+        settings.method = method;
+        EXPECT_EQ(simulate(s.m, s.c, s.k, c.n, s.x0, s.v0, s.drives, settings, keep),
+                  SimulationStatus::Completed);
+        runs.push_back(states);
+        ASSERT_EQ(runs[0].size(), states.size());
+        EXPECT_EQ(std::memcmp(runs[0].data(), states.data(), states.size() * sizeof(double)), 0)
+            << "n " << c.n << " band " << c.band << " special " << c.special << " method "
+            << static_cast<int>(method) << " threads " << threads;
+      }
     }
   }
 }

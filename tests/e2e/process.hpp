@@ -47,14 +47,24 @@ inline std::string shellQuoted(const std::string& s) {
   return out + "'";
 }
 
-/// Runs the built program with args in dir (fresh when empty), stdin null or closed, for 60 s.
+/// Where a run's standard input comes from and its standard output goes, as shell redirections;
+/// an input starting with '|' is a command whose output is piped in.
+struct Streams {
+  std::string in = "</dev/null";
+  std::string out = ">stdout.txt";
+};
+
+/// Runs the built program with args in dir (fresh when empty), for at most 60 s.
 inline RunResult runLsde(const std::vector<std::string>& args, std::string dir = "",
-                         bool closeStdin = false) {
+                         const Streams& streams = {}) {
   if (dir.empty()) dir = scratchDir();
-  std::string command = "cd " + shellQuoted(dir) + " && timeout -s KILL 60 " +
+  const bool piped = streams.in.starts_with("|");
+  std::string command = "cd " + shellQuoted(dir) + " && " + (piped ? streams.in.substr(1) : "") +
+                        (piped ? " | " : "") + "timeout -s KILL 60 " +
                         shellQuoted(LSDE_PEAK_MEMORY) + " peak.txt " + shellQuoted(LSDE_BINARY);
   for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
-  command.append(closeStdin ? " <&-" : " </dev/null").append(" >stdout.txt 2>stderr.txt");
+  command.append(" ").append(piped ? "" : streams.in);
+  command.append(" ").append(streams.out).append(" 2>stderr.txt");
   const auto start = std::chrono::steady_clock::now();
   const int raw = std::system(command.c_str());
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

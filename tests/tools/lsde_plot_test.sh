@@ -54,7 +54,17 @@ for text in x1 x2 v1 v2; do grep -q ">$text</tspan>" "$work/file.svg" || fail "n
 "$plot" -o "$work/stdin.svg" <"$work/run.txt" || fail "no plot from standard input"
 cmp -s "$work/file.svg" "$work/stdin.svg" || fail "the plot from standard input differs"
 
-expect "lsde-plot: no report lines in $example" "$plot" "$example" -o "$work/none.svg"
+# A CSV run gives the same curves, its time read from the t column; a report is labelled with
+# the step and interval it was made with.
+paths() { grep -o "d='M[^']*" "$1"; }
+"$lsde" --format csv "$example" | "$plot" -o "$work/csv.svg" || fail "no plot of the CSV"
+[[ $(paths "$work/csv.svg") == "$(paths "$work/file.svg")" ]] || fail "the CSV plot differs"
+"$lsde" --dt 0.001 --steps 2000 --every 5 --no-prompt "$example" |
+  "$plot" --dt 0.001 --every 5 -o "$work/fine.svg" || fail "no plot with --dt and --every"
+"$lsde" --dt 0.001 --steps 2000 --every 5 --format csv "$example" | "$plot" -o "$work/fine-csv.svg"
+[[ $(paths "$work/fine.svg") == "$(paths "$work/fine-csv.svg")" ]] || fail "--dt and --every misplace time"
+
+expect "lsde-plot: no report lines or CSV rows in $example" "$plot" "$example" -o "$work/none.svg"
 [[ ! -e $work/none.svg ]] || fail "an image was written without report lines"
 expect "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
   env GNUPLOT="$work/no-gnuplot" "$plot" "$work/run.txt" -o "$work/none.svg"
