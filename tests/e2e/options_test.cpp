@@ -67,6 +67,10 @@ TEST(Options, BadOptionsStopBeforeTheInputIsReadWithStatus2) {
        "lsde: --every: expected a whole number from 1 to 2147483647, found \"0\""},
       {{"--format", "xml"}, "lsde: --format: expected report or csv, found \"xml\""},
       {{"--method", "euler"}, "lsde: --method: expected two-rate or newmark, found \"euler\""},
+      {{"--threads", "0"},
+       "lsde: --threads: expected a whole number from 1 to 2147483647, found \"0\""},
+      {{"--threads=2x"},
+       "lsde: --threads: expected a whole number from 1 to 2147483647, found \"2x\""},
       {{"--bogus"}, "lsde: The following argument was not expected: --bogus"},
       {{"--method", ""}, "lsde: --method: expected a value, found \"\""},
   };

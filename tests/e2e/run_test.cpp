@@ -20,12 +20,14 @@ void expectClean(const RunResult& r, const std::string& expectedOut) {
   EXPECT_EQ(r.err + r.out, expectedOut);  // nothing on standard error
 }
 
-TEST(Run, ExamplesPrintExpectedOutputByteForByteAlsoFromCrlfLines) {
+TEST(Run, ExamplesPrintExpectedOutputByteForByteFromCrlfLinesAndOnAnyNumberOfThreads) {
   for (const std::string name :
        {"two-masses", "damped-oscillator", "driven-resonance", "five-mass-chain"}) {
     const std::string expected = readFile(kExamples + name + ".expected");
     expectClean(runLsde({kExamples + name + ".csv"}), expected);
     expectClean(runOn(replaceAll(readFile(kExamples + name + ".csv"), "\n", "\r\n")), expected);
+    for (const std::string threads : {"1", "2", "3"})
+      expectClean(runLsde({"--threads", threads, kExamples + name + ".csv"}), expected);
   }
 }
 
