@@ -136,7 +136,7 @@ std::string randomField(std::mt19937_64& rng) {
 }
 
 // clang-format off
-const char* const kSpellings[] = {
+const std::string kSpellings[] = {
     "0", "-0", "+0", "00", "+1.5", "\t\v\f\r\n 3.25", " +7", " -7e1", ".5", "-.5", "+.5e-3", ".",
     "-.", "+.", "", "   ", "--5", "+-5", "2E+1", "2e-1", "1e", "1e+", "1e-", "1.e5", "+.e5",
     "e5", "1.2.3", "3abc", "1d5", "0x1p3", "0X1.8P-2", "-0x.8", "+0x10", "  0x10", "0x", "0xg",
@@ -150,15 +150,13 @@ const char* const kSpellings[] = {
     "9007199254740993.000000000000000000001", "0.1000000000000000055511151231257827",
     "123456789012345678901234567890", "0.000000000000000000000000000000000001234567890123456789",
     "0.00000000000000000000001",
-    "3.14159265358979323846264338327950288419716939937510582097494459"};
+    "3.14159265358979323846264338327950288419716939937510582097494459",
+    std::string(800, '9') + "e-800", "0." + std::string(400, '0') + "1e400",
+    "1" + std::string(308, '0') + ".5"};
 // clang-format on
 
 TEST(FieldValue, SpellingsRandomFieldsAndPrintedDoublesMatchStrtod) {
-  for (const char* text : kSpellings) expectSameAsStrtod(text);
-  for (const std::string& text :
-       {std::string(800, '9') + "e-800", "0." + std::string(400, '0') + "1e400",
-        "1" + std::string(308, '0') + ".5"})
-    expectSameAsStrtod(text);
+  for (const std::string& text : kSpellings) expectSameAsStrtod(text);
   std::mt19937_64 rng(11);
   for (int i = 0; i < 300000; ++i) expectSameAsStrtod(randomField(rng));
   char text[400];

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <random>
@@ -61,22 +60,20 @@ TEST(List, BothEndsOfListsOfEveryLengthAndNoNodeOutlivesItsList) {
   EXPECT_EQ(liveBlocks, before);
 }
 
-using Order = std::vector<std::size_t>;
-
-// A list over its own keys; order() names its nodes by input position, checking node identity.
+// A list over its own keys; its order names the nodes by input position (node identity).
 template <typename Key>
 struct Chain {
   explicit Chain(std::vector<Key> values) : keys(std::move(values)) {
     Node* tail = nullptr;
     for (Key& key : keys) nodes.push_back(tail = insertAfterTail(list.handle(), tail, &key));
   }
-  Order order() const {
-    Order out;
-    for (const Node* n = list.head; n != nullptr && out.size() <= nodes.size(); n = n->next)
+  std::vector<std::size_t> sortedBy(Node* (*sort)(Node*)) {
+    std::vector<std::size_t> out;
+    for (Node* n = list.head = sort(list.head); n != nullptr && out.size() <= keys.size();
+         n = n->next)
       out.push_back(std::find(nodes.begin(), nodes.end(), n) - nodes.begin());
     return out;
   }
-  Order sortedBy(Node* (*sort)(Node*)) { return list.head = sort(list.head), order(); }
   std::string printedBy(void (*print)(const Node*)) const {
     testing::internal::CaptureStdout();
     print(list.head);
@@ -93,8 +90,9 @@ void expectStableAscendingSort(Node* (*merge)(Node*, Node*), Node* (*sort)(Node*
   std::mt19937 random(20240607);
   for (std::size_t length : {0, 1, 2, 3, 5, 8, 13, 32, 33, 257, 1000}) {
     std::vector<Key> keys(length);
-    for (Key& key : keys) key = static_cast<Key>(random() % 10) * (random() % 2 ? 1 : -1);
-    Order expected = Chain<Key>(keys).order();  // 0, 1, 2, …
+    std::vector<std::size_t> expected(length);
+    for (std::size_t i = 0; i < length; ++i)
+      expected[i] = i, keys[i] = static_cast<Key>(random() % 10) * (random() % 2 ? 1 : -1);
     std::ranges::stable_sort(expected, {}, [&](std::size_t i) { return keys[i]; });
     EXPECT_EQ(Chain<Key>(keys).sortedBy(sort), expected) << length;
   }
@@ -102,14 +100,14 @@ void expectStableAscendingSort(Node* (*merge)(Node*, Node*), Node* (*sort)(Node*
   EXPECT_EQ(merge(merge(&node, nullptr), merge(nullptr, nullptr)), &node);
   if constexpr (std::is_floating_point_v<Key>) {
     EXPECT_EQ(Chain<Key>({NAN, 3, 1, NAN, 2, 0, NAN, -1}).sortedBy(sort),
-              (Order{0, 5, 2, 4, 1, 3, 6, 7}));
+              (std::vector<std::size_t>{0, 5, 2, 4, 1, 3, 6, 7}));
   }
 }
 
 TEST(Sort, SplitsInHalvesSortsStablyAscendingForEveryKeyTypeAndPrints) {
   EXPECT_EQ(split(nullptr), nullptr);
   for (std::size_t length = 1; length <= 7; ++length) {  // the first half holds ceil(L/2) nodes
-    Chain<int32_t> chain{std::vector<int32_t>(length)};
+    Chain<int> chain{std::vector<int>(length)};
     Node* second = split(chain.list.head);
     EXPECT_EQ(second, length > 1 ? chain.nodes[(length + 1) / 2] : nullptr);
     EXPECT_EQ(std::exchange(chain.nodes[(length - 1) / 2]->next, second), nullptr);  // rejoined
