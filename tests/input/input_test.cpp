@@ -18,6 +18,7 @@
 #include "input/input_error.hpp"
 #include "input/input_file.hpp"
 #include "input/rows.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 namespace {
@@ -56,6 +57,18 @@ TEST(Lines, CarriageReturnsGoOnlyBeforeLineFeedsAndTheSizeIsReadAsAtoiDoes) {
   for (const auto& [line, n] : {std::pair{" 7 kg", 7}, {"+3", 3}, {"2147483647", 2147483647}}) {
     Text size{line};
     EXPECT_EQ(readSize(size.cursor), n) << line;
+  }
+}
+
+// Rows read on many threads report what a reader going line by line meets first.
+TEST(Rows, ReadOnThreadsReportTheFirstFailingLineInFileOrder) {
+  const ThreadScope everyRowItsOwnJob(4, 1);
+  for (const auto& [rows, error] : {std::pair{"1,2\n3,4\n5,6\n7,8\n", "no error"},
+                                    {"1,2\n3\n5,6\n,8\n", "2: expected 2 values, found 1"},
+                                    {"1,2\n3,4\n5,,\n\n", "3: value 2 of 2 is empty"},
+                                    {"1,2\n3,4\n\n,8\n", "3: empty line"}}) {
+    Text text{rows};
+    EXPECT_EQ(inputError([&] { EXPECT_EQ(getMatrix(4, 2, text.cursor)[3][1], 8.0); }), error);
   }
 }
 
