@@ -36,6 +36,9 @@ test:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan
 	ctest --preset asan-ubsan
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
 	$(MAKE) --no-print-directory fuzz
 
 fuzz:

@@ -14,6 +14,7 @@
 #include "input/input_file.hpp"
 #include "io/output.hpp"
 #include "io/trajectory_writers.hpp"
+#include "matrix/parallel.hpp"
 
 namespace {
 
@@ -80,6 +81,7 @@ std::string failureMessage(lsde::SimulationStatus status) {
 }
 
 int run(const ProgramOptions& options) {
+  const lsde::ThreadScope threads(options.run.threads);  // the reading and the echo too
   lsde::app::OutputTarget target = [&] {
     try {
       return lsde::app::OutputTarget(options.output);

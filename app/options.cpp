@@ -45,7 +45,7 @@ int positiveInt(const std::string& option, const std::string& text) {
 
 // The run settings and formats from the option texts; defaults where an option was not given.
 struct OptionTexts {
-  std::string dt, steps, every, format, method;
+  std::string dt, steps, every, format, method, threads;
   bool noEcho = false, noPrompt = false;
   std::vector<std::string> positionals;
 };
@@ -69,6 +69,7 @@ void apply(const OptionTexts& texts, ProgramOptions& options) {
   } else if (!texts.method.empty() && texts.method != "two-rate") {
     badValue("--method", "two-rate or newmark", texts.method);
   }
+  if (!texts.threads.empty()) options.run.threads = positiveInt("--threads", texts.threads);
   if (texts.format == "csv") {
     options.format = Format::Csv;
   } else if (!texts.format.empty() && texts.format != "report") {
@@ -134,6 +135,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
                  "two-rate (default: first order, stable for ω·dt < 1) or newmark (average "
                  "acceleration: second order, unconditionally stable)")
       ->type_name("METHOD");
+  cli.add_option("--threads", texts.threads,
+                 "threads for the products, N ≥ 1; the output is the same for every N (default: "
+                 "the cores this process may use)")
+      ->type_name("N");
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,

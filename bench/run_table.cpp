@@ -1,5 +1,7 @@
 // run_table: times whole runs of lsde on generated systems and prints a Markdown table of the
-// median wall time and the peak resident memory for n = 2, 4, … up to a maximum.
+// median wall times with one thread and with lsde's default (every core this process may use),
+// for the dense family also without the echo, and the peak resident memory, for n = 2, 4, … up
+// to a maximum.
 //
 //   run_table --lsde PATH --gen PATH [--max-n 2048] [--runs 5] [--timeout 120]
 //             [--work DIR] [--families chain,dense]
@@ -16,8 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "matrix/parallel.hpp"
 
 namespace {
 
@@ -114,38 +119,62 @@ std::string describeFailure(const Outcome& o) {
   return "exit status " + std::to_string(WEXITSTATUS(o.status));
 }
 
+std::string formatSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds);
+  return text;
+}
+
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const std::size_t m = v.size() / 2;
   return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-// One table row; false when the family should stop here.
+// The median wall time of o.runs runs of lsde with args before the input, and their peak
+// memory; nothing when a run fails (after printing the row's failure).
+std::optional<Outcome> timeRuns(const Options& o, const std::string& family, int n,
+                                const std::vector<std::string>& args, const std::string& input) {
+  std::vector<std::string> argv{o.lsde};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv.push_back(input);
+  const std::string output = o.work + "/output.txt";
+  std::vector<double> seconds;
+  Outcome all;
+  for (int r = 0; r < o.runs; ++r) {
+    const Outcome run = runProcess(argv, output, o.timeoutSeconds);
+    std::remove(output.c_str());
+    if (!run.ok()) {
+      std::printf("| %s | %d | %s | | | | |\n", family.c_str(), n, describeFailure(run).c_str());
+      return std::nullopt;
+    }
+    seconds.push_back(run.seconds);
+    all.peakMiB = std::max(all.peakMiB, run.peakMiB);
+  }
+  all.seconds = median(seconds);
+  return all;
+}
+
+// One table row: one thread, the default threads, and for the dense family the default
+// threads without the echo. False when the family should stop here.
 bool measure(const Options& o, const std::string& family, int n) {
   const std::string input = o.work + "/" + family + "-" + std::to_string(n) + ".csv";
-  const std::string output = o.work + "/output.txt";
   const Outcome made = runProcess({o.gen, family, std::to_string(n), "1", input}, "/dev/null", 600);
   if (!made.ok()) {
-    std::printf("| %s | %d | generator failed: %s | |\n", family.c_str(), n,
+    std::printf("| %s | %d | generator failed: %s | | | | |\n", family.c_str(), n,
                 describeFailure(made).c_str());
     return false;
   }
-  std::vector<double> seconds;
-  double peak = 0;
-  for (int r = 0; r < o.runs; ++r) {
-    const Outcome run = runProcess({o.lsde, input}, output, o.timeoutSeconds);
-    if (!run.ok()) {
-      std::printf("| %s | %d | %s | |\n", family.c_str(), n, describeFailure(run).c_str());
-      std::remove(input.c_str());
-      std::remove(output.c_str());
-      return false;
-    }
-    seconds.push_back(run.seconds);
-    peak = std::max(peak, run.peakMiB);
-  }
+  const std::optional<Outcome> one = timeRuns(o, family, n, {"--threads", "1"}, input);
+  const std::optional<Outcome> every = one ? timeRuns(o, family, n, {}, input) : std::nullopt;
+  std::optional<Outcome> quiet;
+  if (every && family == "dense") quiet = timeRuns(o, family, n, {"--no-echo"}, input);
   std::remove(input.c_str());
-  std::remove(output.c_str());
-  std::printf("| %s | %d | %.3f | %.1f |\n", family.c_str(), n, median(seconds), peak);
+  if (!every || (family == "dense" && !quiet)) return false;
+  const std::string noEcho = quiet ? formatSeconds(quiet->seconds) : "";
+  std::printf("| %s | %d | %.3f | %.3f | %.2f | %s | %.1f |\n", family.c_str(), n, one->seconds,
+              every->seconds, one->seconds / every->seconds, noEcho.c_str(),
+              std::max(one->peakMiB, every->peakMiB));
   std::fflush(stdout);
   return true;
 }
@@ -154,13 +183,17 @@ bool measure(const Options& o, const std::string& family, int n) {
 
 int main(int argc, char** argv) {
   const Options o = parseOptions(argc, argv);
+  const int cores = lsde::availableCores();
   std::error_code error;
   std::filesystem::create_directories(o.work, error);
   if (error) {
     std::fprintf(stderr, "run_table: %s: %s\n", o.work.c_str(), error.message().c_str());
     return 1;
   }
-  std::printf("| family | n | median wall (s) | peak RSS (MiB) |\n|---|---:|---:|---:|\n");
+  std::printf(
+      "| family | n | 1 thread (s) | %d threads (s) | speed-up | %d threads, --no-echo (s) "
+      "| peak RSS (MiB) |\n|---|---:|---:|---:|---:|---:|---:|\n",
+      cores, cores);
   std::fflush(stdout);
   for (const std::string& family : o.families) {
     for (int n = 2; n <= o.maxN; n *= 2)

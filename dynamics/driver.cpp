@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "matrix/parallel.hpp"
+
 namespace lsde {
 
 std::vector<Driver> alloc_driver(int k) {
@@ -20,13 +22,19 @@ void add_component(Driver& driver, double frequency, double amplitude, double ph
 
 std::vector<double> driveForce(std::span<const Driver> drives, double t, int n) {
   std::vector<double> force(static_cast<std::size_t>(std::max(n, 0)), 0.0);
-  for (int i = 0; i < n; ++i) {
-    const Driver& d = drives[i];
-    double f = 0.0;
-    for (int j = 0; j < d.count; ++j)
-      f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
-    force[i] = f;
-  }
+  // A cosine costs about as much as kCosineWork multiply-adds of a product.
+  constexpr std::size_t kCosineWork = 16;
+  std::size_t components = 0;
+  for (int i = 0; i < n; ++i) components += static_cast<std::size_t>(std::max(drives[i].count, 0));
+  forEachRange(n, components * kCosineWork, 1, [&](int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+      const Driver& d = drives[i];
+      double f = 0.0;
+      for (int j = 0; j < d.count; ++j)
+        f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
+      force[i] = f;
+    }
+  });
   return force;
 }
 

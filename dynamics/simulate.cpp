@@ -6,6 +6,7 @@
 #include "dynamics/free.hpp"
 #include "dynamics/newmark.hpp"
 #include "dynamics/system.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 
@@ -14,6 +15,7 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
                           const RunSettings& settings, const StepObserver& observe,
                           const UnstableStepHandler& onUnstableStep) {
+  const ThreadScope threads(settings.threads);
   if (settings.method == Method::Newmark) {
     return newmark_integrate(M, C, K, n, initialPositions, initialVelocities, drives, settings.dt,
                              settings.steps, observe);

@@ -21,6 +21,9 @@ struct RunSettings {
   int steps = 1000;
   int every = 10;  // step i is reported when i % every == 0
   Method method = Method::TwoRate;
+  // Threads for the products and forces, 0 for every core the process may use; results have
+  // the same bits for every count.
+  int threads = 0;
 };
 
 /// How a simulation ended.

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "matrix/checks.hpp"
+#include "matrix/parallel.hpp"
 #include "matrix/row_sweep.hpp"
 
 namespace lsde {
@@ -94,12 +95,16 @@ void LuDecomposition::eliminationStep(int k, int blockEnd, std::vector<int>& ste
   // Banded and sparse matrices skip most rows and most of each row.
   stepEnd[k] = endOfNonZeros(pivotRow, k + 1, n_);
   const int end = std::min(stepEnd[k], blockEnd);
-  for (int i = k + 1; i < n_; ++i) {
-    double* row = lu_[i];
-    if (row[k] == 0.0) continue;
-    row[k] = row[k] / pivot;
-    subtractScaled(row, row[k], pivotRow, k + 1, end);
-  }
+  const int below = n_ - k - 1;
+  const std::size_t work = static_cast<std::size_t>(below) * static_cast<std::size_t>(end - k);
+  forEachRange(below, work, 1, [&](int begin, int last) {
+    for (int i = k + 1 + begin; i < k + 1 + last; ++i) {
+      double* row = lu_[i];
+      if (row[k] == 0.0) continue;
+      row[k] = row[k] / pivot;
+      subtractScaled(row, row[k], pivotRow, k + 1, end);
+    }
+  });
 }
 
 void LuDecomposition::updateBeyondBlock(int k0, int k1, const std::vector<int>& stepEnd) {
@@ -115,19 +120,27 @@ void LuDecomposition::updateBeyondBlock(int k0, int k1, const std::vector<int>& 
     for (int s = 0; s < depth; ++s)
       std::copy_n(lu_[k0 + s] + k1 + p * kWidth, kWidth,
                   packed.data() + (static_cast<std::size_t>(p) * depth + s) * kWidth);
-  for (int i = k1; i < n_; ++i) {
-    double* row = lu_[i];
-    if (std::all_of(row + k0, row + k1, [](double l) { return l == 0.0; })) continue;
-    for (int p = 0; p < sweeps; ++p) {
-      row_sweep::subtractNonZero(row + k1 + p * kWidth, row + k0,
-                                 packed.data() + static_cast<std::size_t>(p) * depth * kWidth,
-                                 depth);
+  // Each row below receives its terms from one thread.
+  const int below = n_ - k1;
+  int widest = k1;
+  for (int s = k0; s < k1; ++s) widest = std::max(widest, stepEnd[s]);
+  const std::size_t work = static_cast<std::size_t>(below) * static_cast<std::size_t>(widest - k1) *
+                           static_cast<std::size_t>(depth);
+  forEachRange(below, work, 1, [&](int begin, int end) {
+    for (int i = k1 + begin; i < k1 + end; ++i) {
+      double* row = lu_[i];
+      if (std::all_of(row + k0, row + k1, [](double l) { return l == 0.0; })) continue;
+      for (int p = 0; p < sweeps; ++p) {
+        row_sweep::subtractNonZero(row + k1 + p * kWidth, row + k0,
+                                   packed.data() + static_cast<std::size_t>(p) * depth * kWidth,
+                                   depth);
+      }
+      // The rest, where a step may stop early (a zero pivot stops at once): entry by entry.
+      for (int s = k0; s < k1; ++s)
+        if (row[s] != 0.0)
+          subtractScaled(row, row[s], lu_[s], sweptTo, std::max(sweptTo, stepEnd[s]));
     }
-    // The rest, where a step may stop early (a zero pivot stops at once): entry by entry.
-    for (int s = k0; s < k1; ++s)
-      if (row[s] != 0.0)
-        subtractScaled(row, row[s], lu_[s], sweptTo, std::max(sweptTo, stepEnd[s]));
-  }
+  });
 }
 
 double LuDecomposition::determinant() const {
@@ -165,16 +178,22 @@ Matrix LuDecomposition::inverse() const {
   // Column c of A⁻¹ solves L·U·x = P·e_c, whose right-hand side has its one 1 in the row i with
   // rowOfPivot_[i] = c. The columns are solved kWidth at a time in the order of those rows, so
   // that the rows above a panel's first 1, zero throughout the forward pass, are left out.
+  // The panels are independent: each thread solves its own into its own block.
   Matrix x(n_, n_);
-  std::vector<double> panel;
-  for (int top = 0; top < n_; top += kWidth) {
-    const int width = std::min(kWidth, n_ - top);
-    solvePanel(panel, top, width);
-    for (int i = 0; i < n_; ++i) {
-      const double* solved = panel.data() + static_cast<std::size_t>(i) * kWidth;
-      for (int l = 0; l < width; ++l) x[i][rowOfPivot_[top + l]] = solved[l];
+  const int panels = (n_ + kWidth - 1) / kWidth;
+  const std::size_t work =
+      static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_);
+  forEachRange(panels, work, 1, [&](int begin, int end) {
+    std::vector<double> panel;  // n·kWidth doubles, small beside x
+    for (int top = begin * kWidth; top < std::min(end * kWidth, n_); top += kWidth) {
+      const int width = std::min(kWidth, n_ - top);
+      solvePanel(panel, top, width);
+      for (int i = 0; i < n_; ++i) {
+        const double* solved = panel.data() + static_cast<std::size_t>(i) * kWidth;
+        for (int l = 0; l < width; ++l) x[i][rowOfPivot_[top + l]] = solved[l];
+      }
     }
-  }
+  });
   return x;
 }
 

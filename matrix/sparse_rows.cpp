@@ -8,6 +8,7 @@
 
 #include "matrix/algebra.hpp"
 #include "matrix/checks.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 
@@ -66,22 +67,27 @@ void SparseRows::accumulate(std::span<const double> v, int first, int last,
     throw std::invalid_argument("SparseRows::accumulate: a sum carried from 0.0 is never -0.0");
   if (dense_) return accumulateRowProducts(*dense_, v, rows_, first, last, sums);
   const std::span<const double> used = v.subspan(first, last - first);
-  if (!allFinite(used)) {
-    for (int r = 0; r < rows_; ++r) sums[r] = everyColumn(r, first, last, sums[r], v);
-    return;
-  }
-  // A skipped term is ±0 (a zero times a finite value), and s + ±0 is s unless s is −0.0.
-  std::array<std::size_t, kRowsAtOnce> begin;
-  std::array<std::size_t, kRowsAtOnce> end;
-  int r = 0;
-  for (; r + kRowsAtOnce <= rows_; r += kRowsAtOnce) {
-    for (int l = 0; l < kRowsAtOnce; ++l) {
-      begin[l] = entryAt(r + l, first);
-      end[l] = entryAt(r + l, last);
+  // Each thread takes a band of rows; a row's sum is the same whoever computes it.
+  const bool finite = allFinite(used);
+  const std::size_t work = finite ? nonZeros_ : static_cast<std::size_t>(rows_) * (last - first);
+  forEachRange(rows_, work, kRowsAtOnce, [&](int rowBegin, int rowEnd) {
+    if (!finite) {
+      for (int r = rowBegin; r < rowEnd; ++r) sums[r] = everyColumn(r, first, last, sums[r], v);
+      return;
     }
-    sparseRowProducts(r, begin.data(), end.data(), v, sums);
-  }
-  for (; r < rows_; ++r) sums[r] = finishRow(entryAt(r, first), entryAt(r, last), sums[r], v);
+    // A skipped term is ±0 (a zero times a finite value), and s + ±0 is s unless s is −0.0.
+    std::array<std::size_t, kRowsAtOnce> begin;
+    std::array<std::size_t, kRowsAtOnce> end;
+    int r = rowBegin;
+    for (; r + kRowsAtOnce <= rowEnd; r += kRowsAtOnce) {
+      for (int l = 0; l < kRowsAtOnce; ++l) {
+        begin[l] = entryAt(r + l, first);
+        end[l] = entryAt(r + l, last);
+      }
+      sparseRowProducts(r, begin.data(), end.data(), v, sums);
+    }
+    for (; r < rowEnd; ++r) sums[r] = finishRow(entryAt(r, first), entryAt(r, last), sums[r], v);
+  });
 }
 
 std::size_t SparseRows::entryAt(int r, int column) const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <utility>
 
 namespace lsde {
 
@@ -20,6 +22,16 @@ struct BlockAllocator {
   BlockAllocator(const BlockAllocator<U>&) noexcept {}
   T* allocate(std::size_t count) { return static_cast<T*>(allocateBlock(count * sizeof(T))); }
   void deallocate(T* block, std::size_t count) noexcept { releaseBlock(block, count * sizeof(T)); }
+  // Value-initialisation leaves the entries as they are: Matrix writes every one itself, in
+  // bands of rows on the worker threads, which then also take the first touch of the pages.
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
   friend bool operator==(const BlockAllocator&, const BlockAllocator&) { return true; }
 };
 

@@ -22,6 +22,7 @@
 #include "matrix/algebra.hpp"         // det, adjoint, alloc_inverse_matrix, products
 #include "matrix/lu.hpp"              // LuDecomposition, luAdjugate
 #include "matrix/matrix.hpp"          // Matrix
+#include "matrix/parallel.hpp"        // ThreadScope, threadCount, availableCores
 #include "matrix/print.hpp"           // printMat, printArrayOfdoubles
 #include "quadrature/grid.hpp"        // ipow, n_dimensional_/two_dimensional_integrate_function
 #include "quadrature/newton_cotes.hpp"  // open/closed engines

@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
+#include "dynamics/simulate.hpp"
 #include "dynamics/system.hpp"
 #include "dynamics/verlet.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 namespace {
@@ -127,6 +131,72 @@ TEST(Solvers, SettleAtTheSteadyStateAmplitudeAndKeepTheBitsOfTheirSums) {
     for (const std::vector<double>& x : positions) {
       const auto kept = product(x, velocities), whole = applySystemMatrix(x, velocities, 2, s);
       EXPECT_EQ(std::memcmp(kept.data(), whole.data(), 4 * sizeof(double)), 0);  // bit for bit
+    }
+  }
+}
+
+// A random system of order n: M diagonally dominant, entries beyond `band` of the diagonal 0.0,
+// and with `special`, one entry in 40 of C and K an exact zero, ±inf or NaN.
+struct RandomSystem {
+  Matrix m, c, k;
+  std::vector<double> x0, v0;
+  std::vector<Driver> drives;
+};
+
+RandomSystem randomSystem(int n, int band, bool special, std::mt19937_64& rng) {
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  const double specials[] = {0.0, -0.0, INFINITY, -INFINITY,
+                             std::numeric_limits<double>::quiet_NaN()};
+  const auto matrix = [&](bool diagonal, bool withSpecials) {
+    Matrix a(n, n);
+    for (int i = 0; i < n; ++i)
+      for (int j = std::max(0, i - band); j <= std::min(n - 1, i + band); ++j)
+        a[i][j] = withSpecials && rng() % 40 == 0 ? specials[rng() % 5]
+                                                  : uniform(rng) + (diagonal && i == j ? n : 0);
+    return a;
+  };
+  RandomSystem s{matrix(true, false), matrix(false, special), matrix(true, special), {}, {}, {}};
+  for (int i = 0; i < n; ++i) {
+    s.x0.push_back(uniform(rng));
+    s.v0.push_back(uniform(rng));
+    s.drives.emplace_back();
+    for (int j = 0; j < 16; ++j) add_component(s.drives.back(), uniform(rng), uniform(rng), j);
+  }
+  return s;
+}
+
+TEST(Threads, EveryThreadCountGivesTheBitsOfOneThread) {
+  struct Case {
+    int n, band;
+    bool special;
+  };
+  const Case cases[] = {{30, 29, false},   {64, 1, true},   {150, 149, true},
+                        {300, 299, false}, {300, 1, false}, {300, 299, true}};
+  std::mt19937_64 rng(7);
+  const ThreadScope everyJobSplit(0, 1);  // small systems too, every step's products and forces
+  for (const Case& c : cases) {
+    const RandomSystem s = randomSystem(c.n, c.band, c.special, rng);
+    for (const Method method : {Method::TwoRate, Method::Newmark}) {
+      std::vector<std::vector<double>> runs;
+      for (const int threads : {1, 2, 3, 8}) {
+        std::vector<double> states;
+        const auto keep = [&](int, std::span<const double> x, std::span<const double> v) {
+          states.insert(states.end(), x.begin(), x.end());
+          states.insert(states.end(), v.begin(), v.end());
+        };
+        RunSettings settings;
+        settings.steps = 6;
+        settings.every = 1;
+        settings.threads = threads;
+        settings.method = method;
+        EXPECT_EQ(simulate(s.m, s.c, s.k, c.n, s.x0, s.v0, s.drives, settings, keep),
+                  SimulationStatus::Completed);
+        runs.push_back(states);
+        ASSERT_EQ(runs[0].size(), states.size());
+        EXPECT_EQ(std::memcmp(runs[0].data(), states.data(), states.size() * sizeof(double)), 0)
+            << "n " << c.n << " band " << c.band << " special " << c.special << " method "
+            << static_cast<int>(method) << " threads " << threads;
+      }
     }
   }
 }

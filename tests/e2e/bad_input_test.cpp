@@ -21,12 +21,16 @@ std::string twoMassesWithLine(int number, const std::string& text) {
 const std::pair<std::string, std::string> kBadInputs[] = {
     {"", ": the file is empty"},
     {twoMassesWithLine(1, "two"), ":1: expected the size n, found \"two\""},
+    {"\x01\x7f ~" + std::string(50, 'x'),  // the printable range ends at ' ' and '~'
+     ":1: expected the size n, found \"?? ~" + std::string(36, 'x') + "...\""},
     {twoMassesWithLine(1, "0"), ":1: the size n must be at least 1, found 0"},
     {twoMassesWithLine(1, "-4"), ":1: the size n must be at least 1, found -4"},
     {"99999999999\n", ":1: the size n is too large (at most 2147483647)"},
     {"2000000000\n1\n2\n3\n4\n", ": n = 2000000000 needs 12000000003 lines, the file has 5"},
     {kTwoMasses.substr(0, kTwoMasses.rfind('\n', kTwoMasses.size() - 2) + 1),
      ": n = 2 needs 15 lines, the file has 14"},
+    {"5" + std::string(41, '\n'),
+     ": n = 5 needs at least 201 bytes (3n + 2 rows of n values), the file has 42"},
     {twoMassesWithLine(4, ""), ":4: empty line"},
     {twoMassesWithLine(9, ""), ":9: empty line"},
     {twoMassesWithLine(3, "\r"), ":3: empty line"},

@@ -83,6 +83,8 @@ TEST(Options, RunsPrintWhatTheOptionsAskAndFailuresSaySoWithTheirStatus) {
       {{"--dt=inf", no}, 2, "", usage("--dt" + kNumber + "inf\"")},
       {{"--steps", "2147483648", no}, 2, "", usage("--steps" + kCount + "2147483648\"")},
       {{"--every", "0", no}, 2, "", usage("--every" + kCount + "0\"")},
+      {{"--threads", "0", no}, 2, "", usage("--threads" + kCount + "0\"")},
+      {{"--threads=2x", no}, 2, "", usage("--threads" + kCount + "2x\"")},
       {{"--format", "xml", no}, 2, "", usage("--format: expected report or csv, found \"xml\"")},
       {{"--method", "euler", no}, 2, "",
        usage("--method: expected two-rate or newmark, found \"euler\"")},

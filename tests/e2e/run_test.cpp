@@ -20,12 +20,14 @@ void expectClean(const RunResult& r, const std::string& expectedOut) {
   EXPECT_EQ(r.err + r.out, expectedOut);  // nothing on standard error
 }
 
-TEST(Run, ExamplesPrintExpectedOutputByteForByteAlsoFromCrlfLines) {
+TEST(Run, ExamplesPrintExpectedOutputByteForByteFromCrlfLinesAndOnAnyNumberOfThreads) {
   for (const std::string name :
        {"two-masses", "damped-oscillator", "driven-resonance", "five-mass-chain"}) {
     const std::string expected = readFile(kExamples + name + ".expected");
     expectClean(runLsde({kExamples + name + ".csv"}), expected);
     expectClean(runOn(replaceAll(readFile(kExamples + name + ".csv"), "\n", "\r\n")), expected);
+    for (const std::string threads : {"1", "2", "3"})
+      expectClean(runLsde({"--threads", threads, kExamples + name + ".csv"}), expected);
   }
 }
 
@@ -46,6 +48,8 @@ TEST(Run, EquivalentFilesPrintTheSameBytes) {
            kNoFinalLineFeed, replaceAll(kNoFinalLineFeed, "\n", "\r\n"),
            "2.9,,,junk" + kTwoMasses.substr(1),                // text after the size
            replaceAll(kTwoMasses, "\n1.5,\n", "\n1.5, \t\n"),  // blanks after a drive's last value
+           replaceAll(kTwoMasses, "\n0,1\n", "\n \t,1\n"),     // a blank value reads as 0
+           replaceAll(kTwoMasses, "\n0,0\n", "\n , \n"),       // in a state row too
            replaceAll(kTwoMasses, "\n1,\n0,\n", "\n1\n0\n"),   // drive lines without last commas
            replaceAll(kTwoMasses, "\n2,-1\n", "\n 0x1p1 ,-1e0x\n"),  // numbers spelled otherwise
            replaceAll(kTwoMasses, "\n1,0\n", "\n1,0,7,x\n") + "never\n\nread\n",  // surplus

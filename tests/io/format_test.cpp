@@ -1,4 +1,4 @@
-// The formatter against the C library's own "%lf ": every byte must agree.
+// The formatters against the C library, byte for byte and bit for bit, and failed writes.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
+#include <utility>
 
-#include "matrix/print.hpp"
+#include "io/output.hpp"
 
 namespace lsde {
 namespace {
@@ -26,7 +29,7 @@ void expectSameAsPrintf(double v) {
   ASSERT_EQ(std::string(text, end), viaPrintf(v));
 }
 
-TEST(FormatFixed, EdgeValuesDyadicTiesAndRandomValuesMatchPrintf) {
+TEST(Format, FixedMatchesPrintfAndShortestReadsBackOnEdgeDyadicTieAndRandomValues) {
   for (double v :
        {0.0, -0.0, HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""),
         std::bit_cast<double>(0x7ff0000000000001), std::bit_cast<double>(0xfff8000000000123),
@@ -46,14 +49,35 @@ TEST(FormatFixed, EdgeValuesDyadicTiesAndRandomValuesMatchPrintf) {
     const auto j = static_cast<std::int64_t>(rng() >> (11 + rng() % 40)) | 1;
     expectSameAsPrintf(-std::ldexp(static_cast<double>(j), -7 - static_cast<int>(rng() % 20)));
   }
-  for (int i = 0; i < 200000; ++i) expectSameAsPrintf(std::bit_cast<double>(rng()));  // huge, tiny
-  for (int i = 0; i < 300000; ++i) {  // ±2^-40 … 2^50, where the digits of real runs live
+  for (int i = 0; i < 300000; ++i) {
+    // ±2^-40 … 2^50, where the digits of real runs live, and any bits, huge and tiny, whose
+    // shortest text reads back.
     const std::uint64_t bits = (rng() & 0x800fffffffffffff) | (1023 - 40 + rng() % 90) << 52;
+    const double v = std::bit_cast<double>(rng());
     expectSameAsPrintf(std::bit_cast<double>(bits));
+    expectSameAsPrintf(v);
+    char text[kMaxShortestChars + 1];
+    *formatShortest(v, text) = '\0';
+    ASSERT_TRUE(std::isnan(v) || std::bit_cast<std::uint64_t>(std::strtod(text, nullptr)) ==
+                                     std::bit_cast<std::uint64_t>(v))
+        << text;
   }
 }
 
-TEST(OutputBuffer, LongMixedOutputMatchesPrintfByteForByte) {
+TEST(Format, ShortestSpellsTheFewestDigits) {
+  std::string spelled;
+  char text[kMaxShortestChars];
+  for (const double v : {0.1, -0.0, 1e300, 0.30000000000000004, HUGE_VAL, -HUGE_VAL, std::nan(""),
+                         -std::nan(""), -DBL_MIN, 0x1p-1074, 123456.0})
+    spelled.append(text, formatShortest(v, text)) += ' ';
+  EXPECT_EQ(spelled,
+            "0.1 -0 1e+300 0.30000000000000004 inf -inf nan -nan -2.2250738585072014e-308 5e-324 "
+            "123456 ");
+}
+
+// The buffer across many blocks against printf; then a full device, unbuffered, so that the
+// first write fails, and a failure that only the stream's error flag still remembers.
+TEST(OutputBuffer, MatchesPrintfAcrossBlocksAndReportsFailedWrites) {
   std::string expected;
   testing::internal::CaptureStdout();
   {
@@ -69,12 +93,34 @@ TEST(OutputBuffer, LongMixedOutputMatchesPrintfByteForByte) {
       expected.back() = '\n';
       expected += viaPrintf(-v);
     }
-    const std::string big(200000, 'x');  // longer than the buffer in one call
-    out.text(big);
-    expected += big;
+    out.text(std::string(200000, 'x'));  // longer than the buffer in one call
+    expected += std::string(200000, 'x');
   }
   const std::string written = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(written == expected) << written.size() << " of " << expected.size() << " bytes";
+
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::setvbuf(full, nullptr, _IONBF, 0);
+  const std::string noSpace = "write error: No space left on device";
+  // clang-format off
+  const std::pair<std::function<void()>, std::string> writes[] = {
+      {[&] { OutputBuffer(full).text("x"); }, "no error"},  // the destructor keeps quiet…
+      {[&] { finishOutput(full); }, "write error: Input/output error"},  // …the flag does not
+      {[&] { OutputBuffer out(full); out.put('x'); out.flush(); }, noSpace},
+      {[&] { const ScopedOutput to(full); printText("x"); }, noSpace}};
+  // clang-format on
+  for (const auto& [write, message] : writes) {
+    std::string what = "no error";
+    try {
+      write();
+    } catch (const WriteError& e) {
+      what = e.what();
+    }
+    EXPECT_EQ(what, message);
+  }
+  EXPECT_EQ(outputStream(), stdout);
+  std::fclose(full);
 }
 
 }  // namespace
