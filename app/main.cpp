@@ -21,11 +21,6 @@ namespace {
 using lsde::app::Format;
 using lsde::app::ProgramOptions;
 
-// A failure that names no input file: the output could not be written or created.
-struct OutputFailure {
-  std::string message;
-};
-
 std::string displayName(const ProgramOptions& options) {
   return options.input == "-" ? "<stdin>" : options.input;
 }
@@ -82,13 +77,7 @@ std::string failureMessage(lsde::SimulationStatus status) {
 
 int run(const ProgramOptions& options) {
   const lsde::ThreadScope threads(options.run.threads);  // the reading and the echo too
-  lsde::app::OutputTarget target = [&] {
-    try {
-      return lsde::app::OutputTarget(options.output);
-    } catch (const std::runtime_error& e) {
-      throw OutputFailure{e.what()};
-    }
-  }();
+  lsde::app::OutputTarget target(options.output);
   const lsde::ScopedOutput output(target.stream());
   const lsde::InputFile in = readInput(options);
   lsde::SimulationStatus status;
@@ -136,8 +125,8 @@ int main(int argc, char** argv) {
     return fail(name, e.line(), e.what());
   } catch (const lsde::WriteError& e) {
     return fail("", 0, e.what());
-  } catch (const OutputFailure& e) {
-    return fail("", 0, e.message);
+  } catch (const lsde::app::OutputFileError& e) {
+    return fail("", 0, e.what());  // names the output file, not the input
   } catch (const std::bad_alloc&) {
     return fail(name, 0, "out of memory for a system of this size");
   } catch (const std::exception& e) {

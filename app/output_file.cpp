@@ -53,7 +53,7 @@ OutputTarget::OutputTarget(const std::optional<std::string>& path) {
   const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
   std::string pattern = folder + "." + name + ".XXXXXX";
   const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw std::runtime_error(path_ + ": cannot create: " + std::strerror(errno));
+  if (fd < 0) throw OutputFileError(path_ + ": cannot create: " + std::strerror(errno));
   temporary_ = pattern;
   removeOnSignals(temporary_);
   ::fchmod(fd, modeFor(path_));
@@ -62,7 +62,7 @@ OutputTarget::OutputTarget(const std::optional<std::string>& path) {
     const int error = errno;
     ::close(fd);
     discard();
-    throw std::runtime_error(path_ + ": cannot write: " + std::strerror(error));
+    throw OutputFileError(path_ + ": cannot write: " + std::strerror(error));
   }
 }
 
@@ -84,7 +84,7 @@ void OutputTarget::commit() {
   if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
     const int error = errno;
     discard();
-    throw std::runtime_error(path_ + ": cannot rename into place: " + std::strerror(error));
+    throw OutputFileError(path_ + ": cannot rename into place: " + std::strerror(error));
   }
   temporary_.clear();
   forgetOnSignals();

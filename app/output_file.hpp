@@ -2,9 +2,15 @@
 
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace lsde::app {
+
+/// The output file could not be created or put in place; what() names it and says why.
+struct OutputFileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 /// Where a run's results go: standard output, or a named file that appears whole or not at
 /// all. The file is written under a temporary name in its own folder and renamed into place
@@ -13,7 +19,7 @@ namespace lsde::app {
 class OutputTarget {
  public:
   /// Standard output for nothing; otherwise creates the temporary file beside path.
-  /// Throws std::runtime_error when it cannot be created.
+  /// Throws OutputFileError when it cannot be created.
   explicit OutputTarget(const std::optional<std::string>& path);
   OutputTarget(const OutputTarget&) = delete;
   OutputTarget& operator=(const OutputTarget&) = delete;

@@ -55,15 +55,11 @@ std::vector<double> SystemProduct::operator()(std::span<const double> positions,
   return out;
 }
 
-void requireReportInterval(int interval) {
-  if (interval == 0) throw std::invalid_argument("report interval must not be 0");
-}
-
 void printTrajectoryReport(const Trajectory& trajectory, int n, int steps, int interval) {
   ReportWriter report(outputStream(), interval);
   std::vector<double> x(static_cast<std::size_t>(std::max(n, 0)));
   std::vector<double> v(x.size());
-  for (int i = 0; i < steps; i += 1) {
+  for (int i = 0; i < steps; ++i) {
     if (i % interval != 0) continue;
     for (int j = 0; j < n; ++j) {
       x[j] = trajectory[j][i];

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dynamics/verlet.hpp"
+#include "io/trajectory_writers.hpp"  // requireReportInterval
 #include "matrix/matrix.hpp"
 #include "matrix/sparse_rows.hpp"
 
@@ -61,8 +62,5 @@ class SystemProduct {
 /// "v= " and the n velocities of column i, each value as "%lf ", then "\n".
 /// Throws std::invalid_argument for an interval of 0.
 void printTrajectoryReport(const Trajectory& trajectory, int n, int steps, int interval);
-
-/// Throws std::invalid_argument for a report interval of 0; solvers check it before any work.
-void requireReportInterval(int interval);
 
 }  // namespace lsde

@@ -4,17 +4,21 @@
 #include <string>
 
 namespace lsde {
+void requireReportInterval(int interval) {
+  if (interval == 0) throw std::invalid_argument("report interval must not be 0");
+}
+
 namespace {
 
-int requireInterval(int every) {
-  if (every == 0) throw std::invalid_argument("report interval must not be 0");
+int checkedInterval(int every) {
+  requireReportInterval(every);
   return every;
 }
 
 }  // namespace
 
 ReportWriter::ReportWriter(std::FILE* stream, int every)
-    : out_(stream), every_(requireInterval(every)) {}
+    : out_(stream), every_(checkedInterval(every)) {}
 
 void ReportWriter::operator()(int step, std::span<const double> positions,
                               std::span<const double> velocities) {
@@ -27,7 +31,7 @@ void ReportWriter::operator()(int step, std::span<const double> positions,
 }
 
 CsvWriter::CsvWriter(std::FILE* stream, int n, double dt, int every)
-    : out_(stream), dt_(dt), every_(requireInterval(every)) {
+    : out_(stream), dt_(dt), every_(checkedInterval(every)) {
   out_.put('t');
   for (const char* name : {",x", ",v"})
     for (int k = 1; k <= n; ++k) {

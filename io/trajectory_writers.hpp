@@ -7,6 +7,9 @@
 
 namespace lsde {
 
+/// Throws std::invalid_argument for a report interval of 0; solvers check it before any work.
+void requireReportInterval(int interval);
+
 /// Observers that write a run's states as they come. Each takes (step, positions, velocities)
 /// and writes when step % every == 0; finish() hands the rest to the stream and reports a
 /// failed write with WriteError.
