@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,8 +23,7 @@ struct RunResult {
 };
 
 inline std::string readFile(const std::string& path) {
-  return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()),
-                     {});
+  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 inline void writeFile(const std::string& path, const std::string& content) {
@@ -34,9 +34,17 @@ inline void writeFile(const std::string& path, const std::string& content) {
 inline const std::string kExamples = LSDE_EXAMPLES "/",
                          kTwoMasses = readFile(kExamples + "two-masses.csv");
 
-/// A fresh scratch directory.
+/// A fresh scratch directory; all of them are removed when the test program ends.
 inline std::string scratchDir() {
-  std::string dir = ::testing::TempDir() + "lsde-e2e-XXXXXX";
+  static const struct Root {
+    std::string path = ::testing::TempDir() + "lsde-e2e-XXXXXX";
+    Root() { ::mkdtemp(path.data()); }
+    ~Root() {
+      std::error_code ignored;  // a destructor must not throw
+      std::filesystem::remove_all(path, ignored);
+    }
+  } root;
+  std::string dir = root.path + "/run-XXXXXX";
   EXPECT_NE(::mkdtemp(dir.data()), nullptr);
   return dir;
 }
@@ -54,14 +62,16 @@ struct Streams {
   std::string out = ">stdout.txt";
 };
 
-/// Runs the built program with args in dir (fresh when empty), for at most 60 s.
+/// Runs the built program with args in dir (fresh when empty), for at most 60 s, under GNU time
+/// for its peak memory.
 inline RunResult runLsde(const std::vector<std::string>& args, std::string dir = "",
                          const Streams& streams = {}) {
   if (dir.empty()) dir = scratchDir();
   const bool piped = streams.in.starts_with("|");
   std::string command = "cd " + shellQuoted(dir) + " && " + (piped ? streams.in.substr(1) : "") +
-                        (piped ? " | " : "") + "timeout -s KILL 60 " +
-                        shellQuoted(LSDE_PEAK_MEMORY) + " peak.txt " + shellQuoted(LSDE_BINARY);
+                        (piped ? " | " : "") +
+                        "timeout -s KILL 60 /usr/bin/time -q -f %M -o peak.txt " +
+                        shellQuoted(LSDE_BINARY);
   for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
   command.append(" ").append(piped ? "" : streams.in);
   command.append(" ").append(streams.out).append(" 2>stderr.txt");
