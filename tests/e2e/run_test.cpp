@@ -57,27 +57,5 @@ TEST(Run, EquivalentFilesPrintTheSameBytes) {
     expectClean(runOn(file), kTwoMassesOut);
 }
 
-TEST(Run, SingularMassEndsTheLineWithoutReportOrPrompt) {
-  const RunResult r = expectFailure(runOn("1\n1e-9\n0\n1\n,\n,\n,\n1\n0\n"));
-  EXPECT_EQ(r.out, "1\n0.000000 \n0.000000 \n1.000000 \nError, Singular\n");
-  EXPECT_EQ(r.err,
-            "lsde: f.csv: the mass matrix M is singular (|det M| < 1e-8); nothing to integrate\n");
-}
-
-TEST(Run, AnUnstableStepIsWarnedOnStandardErrorAndTheRunGoesOnUnchanged) {
-  const RunResult r = runOn("1\n1\n0\n10609\n,\n,\n,\n1\n0\n");  // ω·dt = 1.03
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err,
-            "lsde: warning: the step 0.01 is unstable for this system (its fastest mode grows "
-            "about ×1.6 per two steps); steps below about 0.0097 are stable\n");
-  EXPECT_EQ(r.out.rfind("1\n1.000000 \n0.000000 \n10609.000000 \nr= 1.000000 v= -106.090000 \n", 0),
-            0);
-  std::size_t lines = 0;
-  for (auto at = r.out.find("\nr= "); at != std::string::npos; at = r.out.find("\nr= ", at + 1))
-    ++lines;
-  EXPECT_EQ(lines, 100);
-  EXPECT_TRUE(r.out.ends_with(" \nPress <enter> to quit:\n"));
-}
-
 }  // namespace
 }  // namespace lsde::test
