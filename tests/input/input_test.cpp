@@ -1,5 +1,5 @@
 // Lines, size, drive blocks, the limits checked before allocating, field values against the C
-// library's strtod bit for bit, and reading a pipe; whole runs cover the rest.
+// library's strtod bit for bit; whole runs cover the rest.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -177,16 +177,6 @@ TEST(FieldValue, SpellingsRandomFieldsAndPrintedDoublesMatchStrtod) {
     std::snprintf(text, sizeof text, i % 2 ? "%.17g" : "%.6f", std::bit_cast<double>(rng()));
     expectSameAsStrtod(text);
   }
-}
-
-TEST(LoadText, ReadsEverythingAPipeDelivers) {
-  std::FILE* pipe = ::popen("seq 100000", "r");  // far beyond a pipe's buffer
-  ASSERT_NE(pipe, nullptr);
-  const TextBuffer text = loadText("/dev/fd/" + std::to_string(::fileno(pipe)));
-  ::pclose(pipe);
-  std::string expected;
-  for (int i = 1; i <= 100000; ++i) expected += std::to_string(i) + '\n';
-  EXPECT_TRUE(text == expected) << text.size() << " of " << expected.size() << " bytes read";
 }
 
 }  // namespace
