@@ -2,11 +2,10 @@
 #pragma once
 
 #include <climits>
-#include <cmath>
 #include <limits>
-#include <random>
 
 #include "matrix/matrix.hpp"
+#include "support.hpp"
 
 namespace lsde::test {
 

@@ -1,12 +1,4 @@
 // The two-rate Verlet stepper and both solvers, from exact small cases to a steady state.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <random>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
@@ -15,6 +7,7 @@
 #include "dynamics/verlet.hpp"
 #include "matrix/parallel.hpp"
 #include "random_matrix.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {
@@ -62,9 +55,8 @@ const std::vector<double> kX0{1, 0}, kV0{0, 0.5};
 const std::vector<Driver> kDrives{Driver{{1}, {0}, {0}, 1}, Driver{{2, 1}, {0, 3}, {0, 0.5}, 2}};
 
 std::string report(std::span<const Driver> drives, int steps = 11, int interval = 10) {
-  testing::internal::CaptureStdout();
-  printDrivenLSDE(kM, kC, kK, 2, kX0, kV0, 0.01, steps, drives, interval);
-  return testing::internal::GetCapturedStdout();
+  return test::printed(
+      [&] { printDrivenLSDE(kM, kC, kK, 2, kX0, kV0, 0.01, steps, drives, interval); });
 }
 
 TEST(Solvers, ReportKnownStepsTheFreeSystemMatchesAnUndrivenOneAndTheIntervalSelects) {
@@ -74,9 +66,7 @@ TEST(Solvers, ReportKnownStepsTheFreeSystemMatchesAnUndrivenOneAndTheIntervalSel
   EXPECT_EQ(undriven,
             "r= 1.000000 0.000000 v= -0.010562 0.502250 \n"
             "r= 0.993749 0.051311 v= -0.113511 0.523501 \n");
-  testing::internal::CaptureStdout();
-  printLSDE(kM, kC, kK, 2, kX0, kV0, 0.01, 11, 10);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), undriven);
+  EXPECT_EQ(test::printed([] { printLSDE(kM, kC, kK, 2, kX0, kV0, 0.01, 11, 10); }), undriven);
   EXPECT_EQ(report(kDrives, 11, -10), report(kDrives));
   EXPECT_EQ(report(kDrives, 11, 5000), driven);
   EXPECT_EQ(report(kDrives, 0), "");
@@ -103,7 +93,7 @@ TEST(Sums, DriveForcesAndTheSystemProductKeepTheBitsOfTheirOrder) {
     SystemProduct product(s, 2);
     for (const std::vector<double>& x : positions) {
       const auto kept = product(x, velocities), whole = applySystemMatrix(x, velocities, 2, s);
-      EXPECT_EQ(std::memcmp(kept.data(), whole.data(), 4 * sizeof(double)), 0);  // bit for bit
+      EXPECT_EQ(test::bits(kept), test::bits(whole));
     }
   }
 }
@@ -157,8 +147,7 @@ TEST(Threads, EveryThreadCountGivesTheBitsOfOneThread) {
         EXPECT_EQ(simulate(s.m, s.c, s.k, c.n, s.x0, s.v0, s.drives, settings, keep),
                   SimulationStatus::Completed);
         runs.push_back(states);
-        ASSERT_EQ(runs[0].size(), states.size());
-        EXPECT_EQ(std::memcmp(runs[0].data(), states.data(), states.size() * sizeof(double)), 0)
+        EXPECT_EQ(test::bits(runs[0]), test::bits(states))
             << "n " << c.n << " band " << c.band << " special " << c.special << " method "
             << static_cast<int>(method) << " threads " << threads;
       }

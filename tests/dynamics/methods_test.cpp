@@ -1,15 +1,12 @@
 // Both methods against closed-form solutions: their orders of accuracy, Newmark's stability far
 // beyond the two-rate step's limit, and the check that warns of that limit.
-#include <gtest/gtest.h>
 
-#include <cmath>
 #include <complex>
-#include <tuple>
-#include <vector>
 
 #include "dynamics/newmark.hpp"
 #include "dynamics/simulate.hpp"
 #include "dynamics/stability.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {

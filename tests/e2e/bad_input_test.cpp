@@ -1,12 +1,9 @@
 // Every kind of bad input ends with one line on standard error and exit status 1; hostile and
 // oversized files end in time, in memory that follows the file, run or in one line.
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <random>
-#include <string>
-
 #include "process.hpp"
+#include "support.hpp"
 
 namespace lsde::test {
 namespace {

@@ -1,7 +1,6 @@
 // Runs of the built program in scratch directories, and the files around them.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -9,8 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
+#include "support.hpp"
 
 namespace lsde::test {
 

@@ -1,19 +1,16 @@
 // Whole runs of the built program: the examples against their checked-in output byte for byte,
 // equivalent files, and the run options: CSV that loses nothing, output that is whole or absent,
 // failures that say so.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "dynamics/driven.hpp"
 #include "input/cursor.hpp"
 #include "input/input_file.hpp"
 #include "process.hpp"
+#include "support.hpp"
 
 namespace lsde::test {
 namespace {

@@ -1,16 +1,7 @@
 // Lines, size, drive blocks, the limits checked before allocating, field values against the C
 // library's strtod bit for bit; whole runs cover the rest.
-#include <gtest/gtest.h>
 
-#include <bit>
 #include <climits>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <random>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "input/bounds.hpp"
 #include "input/drives.hpp"
@@ -19,6 +10,7 @@
 #include "input/input_file.hpp"
 #include "input/rows.hpp"
 #include "matrix/parallel.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {
@@ -39,14 +31,6 @@ struct Text {
   TextBuffer buffer;
   Cursor cursor{buffer};
 };
-
-// What body prints on standard output.
-template <class Body>
-std::string echoOf(Body body) {
-  testing::internal::CaptureStdout();
-  body();
-  return testing::internal::GetCapturedStdout();
-}
 
 TEST(Lines, CarriageReturnsGoOnlyBeforeLineFeedsAndTheSizeIsReadAsAtoiDoes) {
   Text text{"la\rst\r\nlast"};
@@ -84,7 +68,7 @@ TEST(Drives, BlocksGiveTheirComponentsAndMalformedOrTooLargeOnesFailBeforeAnyEch
   for (const auto& [block, expected] : cases) {
     Text text{block};
     Driver d;
-    echoOf([&] { d = readDrives(text.cursor, 9 * kBytesPerDriveValue); });
+    test::printed([&] { d = readDrives(text.cursor, 9 * kBytesPerDriveValue); });
     EXPECT_EQ((Lines{d.frequencies, d.amplitudes, d.phases}), expected) << block;
     EXPECT_EQ(d.count, static_cast<int>(expected[0].size()));
   }
@@ -97,7 +81,7 @@ TEST(Drives, BlocksGiveTheirComponentsAndMalformedOrTooLargeOnesFailBeforeAnyEch
     Text text{block};
     std::string error;
     const auto read = [&] { error = inputError([&] { readDrives(text.cursor, 719); }); };
-    EXPECT_EQ(std::tuple(echoOf(read), error), std::tuple("", message));
+    EXPECT_EQ(std::tuple(test::printed(read), error), std::tuple("", message));
   }
 }
 

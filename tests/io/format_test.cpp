@@ -1,18 +1,9 @@
 // The formatters against the C library, byte for byte and bit for bit, and failed writes.
-#include <gtest/gtest.h>
 
-#include <bit>
 #include <cfloat>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <random>
-#include <string>
-#include <utility>
 
 #include "io/output.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {

@@ -1,17 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <new>
-#include <random>
-#include <string>
-#include <tuple>
 #include <type_traits>
-#include <utility>
-#include <vector>
 
 #include "list/sort.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {
@@ -75,9 +66,7 @@ struct Chain {
     return out;
   }
   std::string printedBy(void (*print)(const Node*)) const {
-    testing::internal::CaptureStdout();
-    print(list.head);
-    return testing::internal::GetCapturedStdout();
+    return test::printed([&] { print(list.head); });
   }
   std::vector<Key> keys;
   List list;

@@ -1,13 +1,4 @@
 // The algebra bit for bit against plain loops in the order it must keep; LU within rounding.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <random>
-#include <stdexcept>
-#include <utility>
 
 #include "matrix/algebra.hpp"
 #include "matrix/cofactor_table.hpp"
@@ -15,6 +6,7 @@
 #include "matrix/print.hpp"
 #include "matrix/sparse_rows.hpp"
 #include "random_matrix.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {
@@ -23,21 +15,17 @@ using test::Kind, test::kKinds, test::randomMatrix;
 
 constexpr int kBeyond = kExactInverseMaxOrder + 1;
 
-// Bit patterns: −0.0 and the sign and payload of a NaN count.
-std::vector<std::uint64_t> bits(const std::vector<double>& values) {
-  std::vector<std::uint64_t> out;
-  for (double x : values) out.push_back(std::bit_cast<std::uint64_t>(x));
-  return out;
-}
+using test::bits, test::printed;
 std::vector<std::uint64_t> bits(const Matrix& m) {
   return bits({m.data(), m.data() + m.rows() * m.cols()});
 }
 
 // alloc_inverse_matrix, which must print "Error, Singular" and give nothing exactly when singular.
 std::optional<Matrix> invert(const Matrix& a, int n, bool singular) {
-  testing::internal::CaptureStdout();
-  std::optional<Matrix> inverse = alloc_inverse_matrix(a, n);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), singular ? "Error, Singular" : "") << n;
+  std::optional<Matrix> inverse;
+  EXPECT_EQ(printed([&] { inverse = alloc_inverse_matrix(a, n); }),
+            singular ? "Error, Singular" : "")
+      << n;
   EXPECT_EQ(inverse.has_value(), !singular);
   return inverse;
 }
@@ -221,12 +209,13 @@ TEST(Products, SameBitsAsThePlainLoopsOneEntryPerColumnAndCheckedSizes) {
 // Rows of no columns still end in a line feed; whole runs pin the rows of a matrix.
 TEST(Storage, LargeMatricesStartOnAHugePageAndPrintingFormatsEmptyShapes) {
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Matrix(1024, 1024).data()) % (2 << 20), 0u);
-  testing::internal::CaptureStdout();
-  printMat(Matrix(2, 2), 0, 2);
-  printMat(Matrix(2, 2), 2, 0);
-  printArrayOfdoubles({}, 0);
-  printArrayOfdoubles(std::vector{0.5, -0.0}, 2);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n\n\n0.500000 -0.000000 \n");
+  EXPECT_EQ(printed([] {
+              printMat(Matrix(2, 2), 0, 2);
+              printMat(Matrix(2, 2), 2, 0);
+              printArrayOfdoubles({}, 0);
+              printArrayOfdoubles(std::vector{0.5, -0.0}, 2);
+            }),
+            "\n\n\n0.500000 -0.000000 \n");
 }
 
 }  // namespace

@@ -1,17 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <climits>
-#include <cmath>
-#include <functional>
-#include <stdexcept>
-#include <tuple>
-#include <vector>
 
 #include "quadrature/grid.hpp"
 #include "quadrature/rules.hpp"
+#include "support.hpp"
 
 namespace lsde {
 namespace {
