@@ -44,11 +44,10 @@ TEST(Run, ExamplesPrintExpectedOutputByteForByteFromCrlfLinesAndOnAnyNumberOfThr
   }
 }
 
-TEST(Run, ReadsInputCsvByDefaultIgnoresFurtherArgumentsAndEndsWithClosedInput) {
+TEST(Run, ReadsInputCsvByDefaultAndEndsWithClosedInput) {
   const std::string dir = scratchDir();
   writeFile(dir + "/input.csv", kTwoMasses);
   expectClean(runLsde({}, dir), kExpected);
-  expectClean(runLsde({"input.csv", "extra", "--more"}, dir), kExpected);
   expectClean(runLsde({"input.csv"}, dir, {.in = "<&-"}), kExpected);
 }
 
