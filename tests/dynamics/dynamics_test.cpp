@@ -1,4 +1,4 @@
-// The two-rate Verlet stepper and both solvers, from exact small cases to a steady state.
+// The two-rate Verlet stepper, both solvers on a coupled system, their sums' bits, and threads.
 
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
@@ -72,11 +72,13 @@ TEST(Solvers, ReportKnownStepsTheFreeSystemMatchesAnUndrivenOneAndTheIntervalSel
   EXPECT_EQ(report(kDrives, 0), "");
   const Matrix m{{0}};
   const std::vector<double> x{1};
-  testing::internal::CaptureStdout();  // the interval is checked first, before the mass
-  EXPECT_THROW(printDrivenLSDE(m, m, m, 1, x, x, 0.01, 10, {}, 0), std::invalid_argument);
-  EXPECT_THROW(printLSDE(m, m, m, 1, x, x, 0.01, 10, 0), std::invalid_argument);
-  EXPECT_FALSE(printLSDE(m, m, m, 1, x, x, 0.01, 10, 1));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error, Singular");
+  EXPECT_EQ(test::printed([&] {  // the interval is checked first, before the mass
+              EXPECT_THROW(printDrivenLSDE(m, m, m, 1, x, x, 0.01, 10, {}, 0),
+                           std::invalid_argument);
+              EXPECT_THROW(printLSDE(m, m, m, 1, x, x, 0.01, 10, 0), std::invalid_argument);
+              EXPECT_FALSE(printLSDE(m, m, m, 1, x, x, 0.01, 10, 1));
+            }),
+            "Error, Singular");
 }
 
 TEST(Sums, DriveForcesAndTheSystemProductKeepTheBitsOfTheirOrder) {
