@@ -39,3 +39,31 @@ std::vector<double> driveForce(std::span<const Driver> drives, double t, int n) 
 }
 
 }  // namespace lsde
+
+namespace lsde {
+
+HarmonicForce::HarmonicForce(std::span<const Driver> drives, int n)
+    : drives_(drives), n_(std::max(n, 0)) {
+  if (drives_.empty()) return;
+  for (int i = 0; i < n_; ++i)
+    if (drives_[i].count > 0) loaded_.push_back(i);
+}
+
+void HarmonicForce::operator()(double t, std::span<double> force) const {
+  // Most coordinates loaded: driveForce spreads the cosines over the worker threads.
+  if (2 * loaded_.size() > static_cast<std::size_t>(n_)) {
+    const std::vector<double> f = driveForce(drives_, t, n_);
+    std::copy(f.begin(), f.end(), force.begin());
+    return;
+  }
+  std::fill(force.begin(), force.begin() + n_, 0.0);
+  for (int i : loaded_) {
+    const Driver& d = drives_[i];
+    double f = 0.0;
+    for (int j = 0; j < d.count; ++j)
+      f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
+    force[i] = f;
+  }
+}
+
+}  // namespace lsde

@@ -25,3 +25,23 @@ void add_component(Driver& driver, double frequency, double amplitude, double ph
 std::vector<double> driveForce(std::span<const Driver> drives, double t, int n);
 
 }  // namespace lsde
+
+namespace lsde {
+
+/// The force vector of a drive table evaluated again and again, with driveForce's bits: only the
+/// coordinates that have components are computed, so a large model with a few loaded
+/// coordinates pays O(n) for zeros and nothing else. The table must outlive this object.
+class HarmonicForce {
+ public:
+  /// An empty table gives no force.
+  HarmonicForce(std::span<const Driver> drives, int n);
+  /// Writes F(t) over force's n entries.
+  void operator()(double t, std::span<double> force) const;
+
+ private:
+  std::span<const Driver> drives_;
+  int n_;
+  std::vector<int> loaded_;  // the coordinates with components, in order
+};
+
+}  // namespace lsde

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "dynamics/newmark_steps.hpp"
 #include "matrix/algebra.hpp"
 #include "matrix/lu.hpp"
 #include "matrix/sparse_rows.hpp"
@@ -35,17 +36,6 @@ std::optional<LuDecomposition> factorNonSingular(const Matrix& kHat, int n) {
   return lu;
 }
 
-std::vector<double> forceAt(std::span<const Driver> drives, double t, int n) {
-  if (drives.empty()) return std::vector<double>(static_cast<std::size_t>(n), 0.0);
-  return driveForce(drives, t, n);
-}
-
-std::vector<double> negated(std::span<const double> values, int n) {
-  std::vector<double> out(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) out[i] = -values[i];
-  return out;
-}
-
 }  // namespace
 
 SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matrix& K, int n,
@@ -58,38 +48,30 @@ SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matri
   // the three matrices' sizes before anything is read.
   const SparseRows mass(M, n, n), damping(C, n, n), stiffness(K, n, n);
   if (reportedSingular(det(M, n))) return SimulationStatus::SingularMass;
-  // 1/(β·dt²), 1/(β·dt) and γ/(β·dt) for γ = 1/2, β = 1/4.
-  const double positionToMass = 4.0 / (dt * dt), velocityToMass = 4.0 / dt;
-  const double positionToDamping = 2.0 / dt, halfStep = 0.5 * dt;
   const std::optional<LuDecomposition> effective =
-      factorNonSingular(effectiveStiffness(M, C, K, n, positionToDamping, positionToMass), n);
+      factorNonSingular(effectiveStiffness(M, C, K, n, 2.0 / dt, 4.0 / (dt * dt)), n);
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
 
-  std::vector<double> x(initialPositions.begin(), initialPositions.begin() + n);
-  std::vector<double> v(initialVelocities.begin(), initialVelocities.begin() + n);
-  std::vector<double> a = forceAt(drives, 0.0, n);
-  damping.accumulate(negated(v, n), 0, n, a);
-  stiffness.accumulate(negated(x, n), 0, n, a);
-  a = LuDecomposition(M, n).solve(a);
-
-  std::vector<double> u(static_cast<std::size_t>(n)), w(u.size());
-  for (int j = 0; j < steps; ++j) {
-    for (int i = 0; i < n; ++i) {
-      u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
-      w[i] = positionToDamping * x[i] + v[i];
-    }
-    std::vector<double> rhs = forceAt(drives, static_cast<double>(j + 1) * dt, n);
-    mass.accumulate(u, 0, n, rhs);
-    damping.accumulate(w, 0, n, rhs);
-    const std::vector<double> next = effective->solve(rhs);
-    for (int i = 0; i < n; ++i) {
-      const double acceleration = positionToMass * (next[i] - x[i]) - velocityToMass * v[i] - a[i];
-      v[i] = v[i] + halfStep * (a[i] + acceleration);
-      a[i] = acceleration;
-      x[i] = next[i];
-    }
-    observe(j, x, v);
-  }
+  const auto adder = [n](const SparseRows& rows) {
+    return [&rows, n](std::span<const double> v, std::span<double> sums) {
+      rows.accumulate(v, 0, n, sums);
+    };
+  };
+  const auto solver = [](const LuDecomposition& lu) {
+    return [&lu](std::span<double> b) {
+      const std::vector<double> x = lu.solve(b);
+      std::copy(x.begin(), x.end(), b.begin());
+    };
+  };
+  // M is solved with once, for the initial acceleration: its factors need not outlive that.
+  const auto solveMass = [&M, n](std::span<double> b) {
+    const std::vector<double> x = LuDecomposition(M, n).solve(b);
+    std::copy(x.begin(), x.end(), b.begin());
+  };
+  const HarmonicForce force(drives, n);
+  const NewmarkOperators ops{adder(mass), adder(damping),     adder(stiffness),
+                             solveMass,   solver(*effective), std::cref(force)};
+  newmarkSteps(ops, n, initialPositions, initialVelocities, dt, steps, observe);
   return SimulationStatus::Completed;
 }
 

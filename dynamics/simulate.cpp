@@ -5,6 +5,7 @@
 #include "dynamics/driven.hpp"
 #include "dynamics/free.hpp"
 #include "dynamics/newmark.hpp"
+#include "dynamics/sparse_methods.hpp"
 #include "dynamics/system.hpp"
 #include "matrix/parallel.hpp"
 
@@ -35,6 +36,17 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                             settings.steps, sys->inverseMass, drives, observe);
   }
   return SimulationStatus::Completed;
+}
+
+SimulationStatus simulate(const Model& model, const RunSettings& settings,
+                          const StepObserver& observe, const UnstableStepHandler& onUnstableStep) {
+  if (const auto* dense = std::get_if<DenseMatrices>(&model.matrices)) {
+    return simulate(dense->m, dense->c, dense->k, model.n, model.positions, model.velocities,
+                    model.drives, settings, observe, onUnstableStep);
+  }
+  const ThreadScope threads(settings.threads);
+  return simulateSparse(std::get<SparseMatrices>(model.matrices), model.n, model.positions,
+                        model.velocities, model.drives, settings, observe, onUnstableStep);
 }
 
 }  // namespace lsde

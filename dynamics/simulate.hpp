@@ -4,6 +4,7 @@
 #include <span>
 
 #include "dynamics/driver.hpp"
+#include "dynamics/model.hpp"
 #include "dynamics/stability.hpp"
 #include "dynamics/verlet.hpp"
 #include "matrix/matrix.hpp"
@@ -46,6 +47,12 @@ SimulationStatus simulate(const Matrix& M, const Matrix& C, const Matrix& K, int
                           std::span<const double> initialPositions,
                           std::span<const double> initialVelocities, std::span<const Driver> drives,
                           const RunSettings& settings, const StepObserver& observe,
+                          const UnstableStepHandler& onUnstableStep = {});
+
+/// Solves a model in whichever storage it holds: dense matrices as above, with their bits;
+/// sparse ones by simulateSparse.
+SimulationStatus simulate(const Model& model, const RunSettings& settings,
+                          const StepObserver& observe,
                           const UnstableStepHandler& onUnstableStep = {});
 
 }  // namespace lsde

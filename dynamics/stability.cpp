@@ -39,7 +39,8 @@ double scaledNorm(std::span<const double> x, std::span<const double> v, double d
 }
 
 // The unforced two-rate map over one even and one odd step.
-void twoSteps(SystemProduct& product, std::vector<double>& x, std::vector<double>& v, double dt) {
+void twoSteps(const AccelerationProduct& product, std::vector<double>& x, std::vector<double>& v,
+              double dt) {
   std::vector<double> a = product(x, v);
   for (std::size_t k = 0; k < v.size(); ++k) v[k] += a[k] * dt;
   a = product(x, v);  // the positions' sums are reused
@@ -94,8 +95,16 @@ double largestStableTwoRateStep(double omega2, double c) {
 
 std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps) {
+  return checkTwoRateStability(
+      [&product](std::span<const double> x, std::span<const double> v) { return product(x, v); },
+      product.nonZeros(), n, dt, steps);
+}
+
+std::optional<StepInstability> checkTwoRateStability(const AccelerationProduct& product,
+                                                     std::size_t cost, int n, double dt,
+                                                     int steps) {
   n = std::max(n, 0);
-  const int iterations = iterationsFor(product.nonZeros(), n, steps);
+  const int iterations = iterationsFor(cost, n, steps);
   // A fixed start with a share of every mode: the fractional parts of multiples of irrational
   // numbers, centred.
   std::vector<double> x(static_cast<std::size_t>(n)), v(x.size());

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "dynamics/system.hpp"
 
@@ -19,5 +23,14 @@ struct StepInstability {
 /// small system, 32 to 2000 iterations. The product's cache may change; its results do not.
 std::optional<StepInstability> checkTwoRateStability(SystemProduct& product, int n, double dt,
                                                      int steps);
+
+/// The unforced acceleration of a state, −M⁻¹·(K·x + C·v), in at least n entries.
+using AccelerationProduct = std::function<std::vector<double>(std::span<const double> positions,
+                                                              std::span<const double> velocities)>;
+
+/// The same check for any storage, given the acceleration's product and what one costs
+/// (about the non-zeros it reads).
+std::optional<StepInstability> checkTwoRateStability(const AccelerationProduct& product,
+                                                     std::size_t cost, int n, double dt, int steps);
 
 }  // namespace lsde

@@ -1,7 +1,9 @@
 #include "io/trajectory_writers.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lsde {
 void requireReportInterval(int interval) {
@@ -13,6 +15,13 @@ namespace {
 int checkedInterval(int every) {
   requireReportInterval(every);
   return every;
+}
+
+// 1, 2, …, n.
+std::vector<int> firstCoordinates(int n) {
+  std::vector<int> numbers(static_cast<std::size_t>(std::max(n, 0)));
+  for (std::size_t k = 0; k < numbers.size(); ++k) numbers[k] = static_cast<int>(k) + 1;
+  return numbers;
 }
 
 }  // namespace
@@ -31,10 +40,13 @@ void ReportWriter::operator()(int step, std::span<const double> positions,
 }
 
 CsvWriter::CsvWriter(std::FILE* stream, int n, double dt, int every)
+    : CsvWriter(stream, firstCoordinates(n), dt, every) {}
+
+CsvWriter::CsvWriter(std::FILE* stream, std::span<const int> coordinates, double dt, int every)
     : out_(stream), dt_(dt), every_(checkedInterval(every)) {
   out_.put('t');
   for (const char* name : {",x", ",v"})
-    for (int k = 1; k <= n; ++k) {
+    for (int k : coordinates) {
       out_.text(name);
       out_.text(std::to_string(k));
     }

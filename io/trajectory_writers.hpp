@@ -33,6 +33,8 @@ class ReportWriter {
 class CsvWriter {
  public:
   CsvWriter(std::FILE* stream, int n, double dt, int every);
+  /// The columns named after the given coordinates (1-based): "t,x5,x9,v5,v9" for {5, 9}.
+  CsvWriter(std::FILE* stream, std::span<const int> coordinates, double dt, int every);
   void operator()(int step, std::span<const double> positions, std::span<const double> velocities);
   void finish() { out_.flush(); }
 

@@ -54,7 +54,7 @@ const Problem kProblems[] = {
 };
 
 // The largest position error over t ∈ (0, 10], the state after step j being at (j + 1)·dt.
-double maxError(const Problem& p, Method method, double dt) {
+double maxError(const Problem& p, Method method, double dt, bool sparse) {
   const std::size_t n = p.modes.size();
   Matrix m(n, n), c(n, n), k(n, n);
   std::vector<double> x0(n), v0(n);
@@ -79,27 +79,30 @@ double maxError(const Problem& p, Method method, double dt) {
     for (std::size_t i = 0; i < n; ++i) worst = std::max(worst, std::abs(x[i] - exact[i]));
   };
   const RunSettings settings{dt, static_cast<int>(std::lround(10 / dt)), 1, method};
-  EXPECT_EQ(simulate(m, c, k, static_cast<int>(n), x0, v0, drives, settings, observe),
-            SimulationStatus::Completed);
+  const int size = static_cast<int>(n);
+  Model model{size, DenseMatrices{m, c, k}, drives, x0, v0};
+  if (sparse) model.matrices = sparseCopy(std::get<DenseMatrices>(model.matrices), size);
+  EXPECT_EQ(simulate(model, settings, observe), SimulationStatus::Completed);
   return worst;
 }
 
-TEST(Methods, ErrorsAgainstClosedFormsShrinkAtEachMethodsOrder) {
+TEST(Methods, ErrorsAgainstClosedFormsShrinkAtEachMethodsOrderInEitherStorage) {
   // Per halving of dt from 0.04 to 0.005, the lowest and highest ratio of the errors; the largest
   // error at dt = 0.01.
   const std::tuple<Method, double, double, double> kMethods[] = {{Method::Newmark, 3.5, 4.5, 1e-3},
                                                                  {Method::TwoRate, 1.7, 2.3, 0.1}};
   for (const Problem& p : kProblems)
-    for (const auto& [method, lowest, highest, bound] : kMethods) {
-      double previous = maxError(p, method, 0.04);
-      for (const double dt : {0.02, 0.01, 0.005}) {
-        const double error = maxError(p, method, dt);
-        EXPECT_GE(previous / error, lowest) << dt;
-        EXPECT_LE(previous / error, highest) << dt;
-        EXPECT_LT(dt == 0.01 ? error : 0.0, bound);
-        previous = error;
+    for (const auto& [method, lowest, highest, bound] : kMethods)
+      for (const bool sparse : {false, true}) {
+        double previous = maxError(p, method, 0.04, sparse);
+        for (const double dt : {0.02, 0.01, 0.005}) {
+          const double error = maxError(p, method, dt, sparse);
+          EXPECT_GE(previous / error, lowest) << dt << " sparse " << sparse;
+          EXPECT_LE(previous / error, highest) << dt;
+          EXPECT_LT(dt == 0.01 ? error : 0.0, bound);
+          previous = error;
+        }
       }
-    }
 }
 
 TEST(Newmark, KeepsTheEnergyOfAnUndampedOscillatorAtTenTimesTheTwoRateLimit) {

@@ -1,0 +1,49 @@
+#include "dynamics/newmark_steps.hpp"
+
+#include <algorithm>
+#include <vector>
+
+namespace lsde {
+
+void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> initialPositions,
+                  std::span<const double> initialVelocities, double dt, int steps,
+                  const StepObserver& observe) {
+  n = std::max(n, 0);
+  const std::size_t size = static_cast<std::size_t>(n);
+  // 1/(β·dt²), 1/(β·dt) and γ/(β·dt) for γ = 1/2, β = 1/4.
+  const double positionToMass = 4.0 / (dt * dt), velocityToMass = 4.0 / dt;
+  const double positionToDamping = 2.0 / dt, halfStep = 0.5 * dt;
+
+  std::vector<double> x(initialPositions.begin(), initialPositions.begin() + n);
+  std::vector<double> v(initialVelocities.begin(), initialVelocities.begin() + n);
+  std::vector<double> a(size), u(size), w(size);
+  ops.force(0.0, a);
+  for (std::size_t i = 0; i < size; ++i) {
+    u[i] = -v[i];
+    w[i] = -x[i];
+  }
+  ops.addDamping(u, a);
+  ops.addStiffness(w, a);
+  ops.solveMass(a);
+
+  std::vector<double> next(size);
+  for (int j = 0; j < steps; ++j) {
+    for (int i = 0; i < n; ++i) {
+      u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
+      w[i] = positionToDamping * x[i] + v[i];
+    }
+    ops.force(static_cast<double>(j + 1) * dt, next);
+    ops.addMass(u, next);
+    ops.addDamping(w, next);
+    ops.solveEffective(next);
+    for (int i = 0; i < n; ++i) {
+      const double acceleration = positionToMass * (next[i] - x[i]) - velocityToMass * v[i] - a[i];
+      v[i] = v[i] + halfStep * (a[i] + acceleration);
+      a[i] = acceleration;
+      x[i] = next[i];
+    }
+    observe(j, x, v);
+  }
+}
+
+}  // namespace lsde

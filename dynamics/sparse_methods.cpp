@@ -1,0 +1,136 @@
+#include "dynamics/sparse_methods.hpp"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+#include "dynamics/newmark_steps.hpp"
+
+namespace lsde {
+
+MassSolver::MassSolver(std::variant<std::vector<double>, SparseFactor> solver)
+    : solver_(std::move(solver)) {}
+
+std::optional<MassSolver> MassSolver::make(const CsrMatrix& m) {
+  if (!m.isDiagonal()) {
+    // A symmetric M must be positive definite, as a physical one is; an unsymmetric one is
+    // only required to be regular.
+    std::optional<SparseFactor> factors = SparseFactor::factor(
+        m, m.isSymmetric() ? SparseFactor::Allow::PositiveDefinite : SparseFactor::Allow::Any);
+    if (!factors) return std::nullopt;
+    return MassSolver(std::move(*factors));
+  }
+  // The rule of the factorizations: every pivot positive, the smallest above n·ε times the
+  // largest.
+  std::vector<double> diagonal(static_cast<std::size_t>(m.rows()));
+  double smallest = INFINITY, largest = 0.0;
+  for (int i = 0; i < m.rows(); ++i) {
+    diagonal[i] = m.at(i, i);
+    smallest = std::min(smallest, diagonal[i]);
+    largest = std::max(largest, diagonal[i]);
+  }
+  if (m.rows() > 0 &&
+      !(smallest > static_cast<double>(m.rows()) * DBL_EPSILON * largest && std::isfinite(largest)))
+    return std::nullopt;
+  return MassSolver(std::move(diagonal));
+}
+
+void MassSolver::solveInPlace(std::span<double> b) const {
+  if (const auto* diagonal = std::get_if<std::vector<double>>(&solver_)) {
+    for (std::size_t i = 0; i < diagonal->size(); ++i) b[i] = b[i] / (*diagonal)[i];
+  } else {
+    std::get<SparseFactor>(solver_).solveInPlace(b);
+  }
+}
+
+namespace {
+
+std::function<void(std::span<const double>, std::span<double>)> adder(const CsrMatrix& a) {
+  return [&a](std::span<const double> v, std::span<double> sums) { a.accumulate(v, sums); };
+}
+
+SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const double> x0,
+                               std::span<const double> v0, std::span<const Driver> drives,
+                               const RunSettings& settings, const MassSolver& mass,
+                               const StepObserver& observe) {
+  const double dt = settings.dt;
+  const WeightedMatrix terms[] = {{1.0, &s.k}, {2.0 / dt, &s.c}, {4.0 / (dt * dt), &s.m}};
+  std::optional<SparseFactor> effective =
+      SparseFactor::factor(weightedSum(terms), SparseFactor::Allow::Any);
+  if (!effective) return SimulationStatus::SingularNewmarkMatrix;
+  const HarmonicForce force(drives, n);
+  const NewmarkOperators ops{adder(s.m),
+                             adder(s.c),
+                             adder(s.k),
+                             [&mass](std::span<double> b) { mass.solveInPlace(b); },
+                             [&effective](std::span<double> b) { effective->solveInPlace(b); },
+                             std::cref(force)};
+  newmarkSteps(ops, n, x0, v0, dt, settings.steps, observe);
+  return SimulationStatus::Completed;
+}
+
+// −M⁻¹·(K·x + C·v) + M⁻¹·F(t). K·x is kept while the positions stay equal, as they do on every
+// other two-rate step.
+class SparseAcceleration {
+ public:
+  SparseAcceleration(const SparseMatrices& s, const MassSolver& mass,
+                     std::span<const Driver> drives, int n)
+      : s_(s), mass_(mass), force_(drives, n), n_(static_cast<std::size_t>(n)) {}
+
+  std::vector<double> operator()(std::span<const double> x, std::span<const double> v, double t) {
+    if (!haveStiffness_ || !std::equal(x.begin(), x.begin() + n_, positions_.begin())) {
+      positions_.assign(x.begin(), x.begin() + n_);
+      stiffness_.assign(n_, 0.0);
+      s_.k.accumulate(x, stiffness_);
+      haveStiffness_ = true;
+    }
+    std::vector<double> a(n_);
+    force_(t, a);
+    std::vector<double> damping(n_, 0.0);
+    s_.c.accumulate(v, damping);
+    for (std::size_t i = 0; i < n_; ++i) a[i] = a[i] - stiffness_[i] - damping[i];
+    mass_.solveInPlace(a);
+    return a;
+  }
+
+ private:
+  const SparseMatrices& s_;
+  const MassSolver& mass_;
+  HarmonicForce force_;
+  std::size_t n_;
+  std::vector<double> positions_, stiffness_;
+  bool haveStiffness_ = false;
+};
+
+}  // namespace
+
+SimulationStatus simulateSparse(const SparseMatrices& s, int n,
+                                std::span<const double> initialPositions,
+                                std::span<const double> initialVelocities,
+                                std::span<const Driver> drives, const RunSettings& settings,
+                                const StepObserver& observe,
+                                const UnstableStepHandler& onUnstableStep) {
+  n = std::max(n, 0);
+  const std::optional<MassSolver> mass = MassSolver::make(s.m);
+  if (!mass) return SimulationStatus::SingularMass;
+  if (settings.method == Method::Newmark)
+    return newmarkSparse(s, n, initialPositions, initialVelocities, drives, settings, *mass,
+                         observe);
+  if (onUnstableStep) {
+    SparseAcceleration free(s, *mass, {}, n);
+    const auto product = [&free](std::span<const double> x, std::span<const double> v) {
+      return free(x, v, 0.0);
+    };
+    const std::size_t cost = s.k.nonZeros() + s.c.nonZeros() + s.m.nonZeros();
+    if (const auto unstable = checkTwoRateStability(product, cost, n, settings.dt, settings.steps))
+      onUnstableStep(*unstable);
+  }
+  SparseAcceleration acceleration(s, *mass, drives, n);
+  multiVerlet([&acceleration](std::span<const double> x, std::span<const double> v, double t,
+                              int) { return acceleration(x, v, t); },
+              n, initialPositions, initialVelocities, settings.dt, settings.steps, observe);
+  return SimulationStatus::Completed;
+}
+
+}  // namespace lsde

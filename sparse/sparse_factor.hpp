@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "sparse/csr_matrix.hpp"
+
+namespace lsde {
+
+/// The factors of a square sparse matrix, made once and used for many solves: a Cholesky
+/// factorization (CHOLMOD) for a symmetric positive definite matrix, else an LU factorization
+/// with pivoting (UMFPACK). The factorizations and solves run on the calling thread with a
+/// single-threaded BLAS, so their bits do not depend on the thread count.
+class SparseFactor {
+ public:
+  enum class Allow { PositiveDefinite, Any };
+
+  /// The factors of a, or nothing when a is singular to working precision: a pivot vanishes, or
+  /// the factors' diagonal spans more than 1/(n·ε). With PositiveDefinite, a matrix that is not
+  /// symmetric positive definite counts as singular; with Any it is factored by LU.
+  static std::optional<SparseFactor> factor(const CsrMatrix& a, Allow allow);
+
+  SparseFactor(SparseFactor&&) noexcept;
+  SparseFactor& operator=(SparseFactor&&) noexcept;
+  ~SparseFactor();
+
+  /// True for a Cholesky factorization, false for LU.
+  bool isCholesky() const;
+  /// Solves a·x = b in place: b (n entries) becomes x.
+  void solveInPlace(std::span<double> b) const;
+
+ private:
+  struct Impl;
+  explicit SparseFactor(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace lsde
