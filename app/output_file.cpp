@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,11 +46,58 @@ mode_t modeFor(const std::string& path) {
   return 0666 & ~mask;
 }
 
+OutputFileError cannotWrite(const std::string& path, int error) {
+  return OutputFileError(path + ": cannot write: " + std::strerror(error));
+}
+
+// The file at the end of path's chain of symbolic links (relative links read from their own
+// folder), or path when it is no link; a dangling chain ends at the name a write would create.
+std::string followLinks(const std::string& path) {
+  std::filesystem::path file = path;
+  constexpr int kMaxLinks = 40;  // as the kernel allows
+  for (int link = 0; link <= kMaxLinks; ++link) {
+    std::error_code notLink;
+    const std::filesystem::path target = std::filesystem::read_symlink(file, notLink);
+    if (notLink) return file.string();
+    file = file.parent_path() / target;  // an absolute target replaces the whole path
+  }
+  throw cannotWrite(path, ELOOP);
+}
+
 }  // namespace
 
 OutputTarget::OutputTarget(const std::optional<std::string>& path) {
   if (!path) return;
-  path_ = *path;
+  struct stat info {};
+  if (::stat(path->c_str(), &info) != 0) {
+    if (errno != ENOENT) throw cannotWrite(*path, errno);
+    path_ = followLinks(*path);  // a new file, or the missing end of a link
+  } else if (S_ISDIR(info.st_mode)) {
+    throw cannotWrite(*path, EISDIR);
+  } else if (!S_ISREG(info.st_mode)) {
+    openDirectly(*path);  // a device or FIFO is no file to replace
+    return;
+  } else {
+    path_ = followLinks(*path);
+    // Refused as `>` would be (root may), rather than silently replaced by the rename.
+    if (::access(path_.c_str(), W_OK) != 0) throw cannotWrite(path_, errno);
+  }
+  openTemporary();
+}
+
+void OutputTarget::openDirectly(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) throw cannotWrite(path, errno);
+  stream_ = ::fdopen(fd, "w");
+  if (stream_ == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    throw cannotWrite(path, error);
+  }
+  owned_ = true;
+}
+
+void OutputTarget::openTemporary() {
   const std::size_t slash = path_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
@@ -64,6 +114,7 @@ OutputTarget::OutputTarget(const std::optional<std::string>& path) {
     discard();
     throw OutputFileError(path_ + ": cannot write: " + std::strerror(error));
   }
+  owned_ = true;
 }
 
 OutputTarget::~OutputTarget() {
@@ -72,15 +123,19 @@ OutputTarget::~OutputTarget() {
 
 void OutputTarget::commit() {
   finishOutput(stream_);
-  if (temporary_.empty()) return;
-  std::FILE* file = stream_;
-  stream_ = nullptr;
+  if (!owned_) return;
+  std::FILE* file = std::exchange(stream_, nullptr);
+  owned_ = false;
   errno = 0;
-  if (::fsync(::fileno(file)) != 0 || std::fclose(file) != 0) {
-    const int error = errno;
+  // Only a file about to be renamed into place is synced; a device or FIFO need not be.
+  const bool synced = temporary_.empty() || ::fsync(::fileno(file)) == 0;
+  const int syncError = errno;
+  if (std::fclose(file) != 0 || !synced) {
+    const int error = synced ? errno : syncError;
     discard();
     throw WriteError(error);
   }
+  if (temporary_.empty()) return;
   if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
     const int error = errno;
     discard();
@@ -91,9 +146,10 @@ void OutputTarget::commit() {
 }
 
 void OutputTarget::discard() {
-  if (temporary_.empty()) return;
-  if (stream_ != nullptr) std::fclose(stream_);
+  if (owned_) std::fclose(stream_);
+  owned_ = false;
   stream_ = nullptr;
+  if (temporary_.empty()) return;
   ::unlink(temporary_.c_str());
   temporary_.clear();
   forgetOnSignals();

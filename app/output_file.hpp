@@ -15,11 +15,15 @@ struct OutputFileError : std::runtime_error {
 /// Where a run's results go: standard output, or a named file that appears whole or not at
 /// all. The file is written under a temporary name in its own folder and renamed into place
 /// by commit(); a run that fails, throws or is interrupted by a signal removes the temporary
-/// file and leaves an existing file as it was.
+/// file and leaves an existing file as it was. A symbolic link stays a link: the file at the
+/// end of its chain is the one replaced (or created). What is not a regular file (a device, a
+/// FIFO) is written straight into, as a shell's `>` does.
 class OutputTarget {
  public:
-  /// Standard output for nothing; otherwise creates the temporary file beside path.
-  /// Throws OutputFileError when it cannot be created.
+  /// Standard output for nothing; otherwise creates the temporary file beside the file path
+  /// names, or opens path when it is not a regular file. Throws OutputFileError, before
+  /// anything is written, for a folder, an existing file the user may not write, or a file
+  /// that cannot be created or opened.
   explicit OutputTarget(const std::optional<std::string>& path);
   OutputTarget(const OutputTarget&) = delete;
   OutputTarget& operator=(const OutputTarget&) = delete;
@@ -31,9 +35,12 @@ class OutputTarget {
   void commit();
 
  private:
+  void openDirectly(const std::string& path);
+  void openTemporary();
   void discard();
 
   std::FILE* stream_ = stdout;
+  bool owned_ = false;  // stream_ was opened here and is closed here
   std::string path_;
   std::string temporary_;
 };

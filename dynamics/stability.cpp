@@ -16,6 +16,7 @@ namespace {
 constexpr double kWarnAbove = 1.1;
 constexpr int kMinIterations = 32;  // a free mass seems to grow by 2^(2/32) ≈ 1.044
 constexpr int kMaxIterations = 2000;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Work, in multiply-adds, that a run spends anyway on starting and reading its values: a small
 // system affords more iterations than a fortieth of its steps (hundreds at n = 5).
 constexpr double kFreeWork = 1 << 15;
@@ -63,7 +64,6 @@ double coefficientOf(std::span<const double> u, std::span<const double> w) {
 // The step below which a single mode x'' = −omega2·x − c·x' (omega2, c ≥ 0) stays bounded
 // under the two-rate step at every smaller step; +inf when every step is (both 0).
 double largestStableTwoRateStep(double omega2, double c) {
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
   if (c == 0.0) return omega2 > 0.0 ? 1.0 / std::sqrt(omega2) : kInfinity;
   // Two steps multiply the mode by a map of determinant (1 − c·h)² and trace
   // 1 + (1 − c·h)² − 2·omega2·h²·(2 − c·h); it stays bounded while c·h ≤ 2 and the trace is
@@ -117,7 +117,7 @@ std::optional<StepInstability> checkTwoRateStability(const AccelerationProduct& 
   // leads.
   double logGrowth = 0.0;
   double norm = scaledNorm(x, v, dt);
-  for (int i = 0; i < iterations && norm > 0.0; ++i) {
+  for (int i = 0; i < iterations && norm > 0.0 && std::isfinite(norm); ++i) {
     for (std::size_t k = 0; k < x.size(); ++k) {
       x[k] /= norm;
       v[k] /= norm;
@@ -126,8 +126,16 @@ std::optional<StepInstability> checkTwoRateStability(const AccelerationProduct& 
     norm = scaledNorm(x, v, dt);
     if (i >= iterations / 2) logGrowth += std::log(norm);
   }
+  if (!std::isfinite(norm)) {
+    // The check's own arithmetic overflowed (dt² or the growth), far past any stable step; a
+    // smaller step that the arithmetic can follow names the mode, or is itself stable.
+    const double smaller = dt * 0x1p-64;
+    if (!(smaller > 0.0)) return StepInstability{kInfinity, 0.0};
+    const auto there = checkTwoRateStability(product, n, smaller, steps);
+    return StepInstability{kInfinity, there ? there->stableStep : smaller};
+  }
   const double growth = std::exp(logGrowth / (iterations - iterations / 2));
-  if (std::isnan(growth) || !(growth > kWarnAbove)) return std::nullopt;
+  if (!(growth > kWarnAbove)) return std::nullopt;
 
   // The leading mode's stiffness and damping per unit mass, from its positions and velocities.
   const std::vector<double> zeros(x.size(), 0.0);

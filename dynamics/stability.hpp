@@ -12,7 +12,8 @@ namespace lsde {
 
 /// A step at which the two-rate stepper's unforced motion grows, with a step that would not.
 struct StepInstability {
-  double growth;      // how much the fastest-growing mode grows over two steps (> 1)
+  double growth;      // how much the fastest-growing mode grows over two steps (> 1; +inf
+                      // when that overflows)
   double stableStep;  // about the largest stable step for that mode (< dt)
 };
 

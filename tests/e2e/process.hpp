@@ -55,10 +55,12 @@ inline std::string shellQuoted(const std::string& s) {
 }
 
 /// Where a run's standard input comes from and its standard output goes, as shell redirections;
-/// an input starting with '|' is a command whose output is piped in.
+/// an input starting with '|' is a command whose output is piped in. The program runs under
+/// `under` (such as a command that drops root's privileges) when it is given.
 struct Streams {
   std::string in = "</dev/null";
   std::string out = ">stdout.txt";
+  std::string under = "";
 };
 
 /// Runs the built program with args in dir (fresh when empty), for at most 60 s, under GNU time
@@ -69,8 +71,8 @@ inline RunResult runLsde(const std::vector<std::string>& args, std::string dir =
   const bool piped = streams.in.starts_with("|");
   std::string command = "cd " + shellQuoted(dir) + " && " + (piped ? streams.in.substr(1) : "") +
                         (piped ? " | " : "") +
-                        "timeout -s KILL 60 /usr/bin/time -q -f %M -o peak.txt " +
-                        shellQuoted(LSDE_BINARY);
+                        "timeout -s KILL 60 /usr/bin/time -q -f %M -o peak.txt " + streams.under +
+                        " " + shellQuoted(LSDE_BINARY);
   for (const std::string& arg : args) command.append(" ").append(shellQuoted(arg));
   command.append(" ").append(piped ? "" : streams.in);
   command.append(" ").append(streams.out).append(" 2>stderr.txt");
