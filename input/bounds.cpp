@@ -20,13 +20,14 @@ std::string gibibytes(std::uint64_t bytes) {
   return text;
 }
 
-void requireFits(std::uint64_t needed, std::uint64_t available, int line, const std::string& who) {
+}  // namespace
+
+void requireMemoryFits(std::uint64_t needed, std::uint64_t available, int line,
+                       const std::string& who) {
   if (available == 0 || needed <= available) return;
   throw InputError(line, who + " needs about " + gibibytes(needed) +
                              " of memory, this machine has " + gibibytes(available));
 }
-
-}  // namespace
 
 std::uint64_t physicalMemoryBytes() {
   const long pages = sysconf(_SC_PHYS_PAGES);
@@ -68,13 +69,14 @@ void requireFileHolds(int n, long long lines, std::size_t bytes) {
 }
 
 void requireMatricesFit(int n, std::uint64_t available) {
-  requireFits(matrixBytes(n), available, 0, "n = " + std::to_string(n));
+  requireMemoryFits(matrixBytes(n), available, 0, "n = " + std::to_string(n));
 }
 
 void requireDriveBlockFits(std::uint64_t values, int line, std::uint64_t available) {
   const std::uint64_t needed =
       values > kSaturated / kBytesPerDriveValue ? kSaturated : values * kBytesPerDriveValue;
-  requireFits(needed, available, line, "the drive block of " + std::to_string(values) + " values");
+  requireMemoryFits(needed, available, line,
+                    "the drive block of " + std::to_string(values) + " values");
 }
 
 }  // namespace lsde

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace lsde {
 
@@ -34,6 +35,11 @@ void requireFileHolds(int n, long long lines, std::size_t bytes);
 /// Throws InputError when the matrices of order n would not fit in `available` bytes of
 /// memory; 0 means the amount is unknown, and nothing is checked.
 void requireMatricesFit(int n, std::uint64_t available);
+
+/// Throws InputError on `line` ("WHO needs about 3.2 GiB of memory, this machine has 2.0 GiB")
+/// when `needed` bytes exceed `available`; 0 means the amount is unknown, and nothing is checked.
+void requireMemoryFits(std::uint64_t needed, std::uint64_t available, int line,
+                       const std::string& who);
 
 /// Throws InputError when a drive block of `values` values, whose frequencies line is line
 /// `line`, would not fit in `available` bytes of memory; 0 means unknown.

@@ -30,10 +30,15 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+struct Decimal {
+  double value;
+  const char* end;
+};
+
 // Digits with an optional point and no exponent, at most 15 of them significant and at most
 // 22 after the point: the digits form an integer below 2^53 and 10^k is exact, so one division
 // gives the correctly rounded value, the one strtod gives. Anything else yields nothing.
-std::optional<double> shortDecimal(const char* p) {
+std::optional<Decimal> shortDecimal(const char* p) {
   std::uint64_t digits = 0;
   int significant = 0;
   int decimals = 0;
@@ -47,29 +52,42 @@ std::optional<double> shortDecimal(const char* p) {
     for (++p; isDigit(*p); ++p, ++decimals) take(*p);
   }
   if (*p == 'e' || *p == 'E' || significant > 15 || decimals > 22) return std::nullopt;
-  return static_cast<double>(digits) / kPowersOfTen[decimals];
+  return Decimal{static_cast<double>(digits) / kPowersOfTen[decimals], p};
 }
 
 }  // namespace
 
-double fieldValue(const Field& field) {
-  const char* p = field.begin;
-  while (isBlank(*p)) ++p;
+double readNumber(const char* begin, const char* end, const char** stop) {
+  const char* p = begin;
   const bool negative = *p == '-';
   if (negative || *p == '+') ++p;
   // Plain decimals (digits, or a point and a digit, and no hexadecimal prefix) are read here:
   // short ones by shortDecimal, the rest by from_chars, which rounds correctly as strtod does.
-  // inf, nan, hex and values out of range are left to strtod.
+  // White space, inf, nan, hex and values out of range are left to strtod.
   const bool decimal = isDigit(*p) || (*p == '.' && isDigit(p[1]));
   if (decimal && !(p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))) {
-    std::optional<double> value = shortDecimal(p);
-    if (!value) {
-      double read = 0.0;
-      if (std::from_chars(p, field.end, read).ec == std::errc{}) value = read;
+    std::optional<Decimal> read = shortDecimal(p);
+    if (!read) {
+      double value = 0.0;
+      const std::from_chars_result r = std::from_chars(p, end, value);
+      if (r.ec == std::errc{}) read = Decimal{value, r.ptr};
     }
-    if (value) return negative ? -*value : *value;
+    if (read) {
+      *stop = read->end;
+      return negative ? -read->value : read->value;
+    }
   }
-  return std::strtod(field.begin, nullptr);
+  char* strtodStop = nullptr;
+  const double value = std::strtod(begin, &strtodStop);
+  *stop = strtodStop;
+  return value;
+}
+
+double fieldValue(const Field& field) {
+  const char* p = field.begin;
+  while (isBlank(*p)) ++p;
+  const char* stop = nullptr;
+  return readNumber(p, field.end, &stop);
 }
 
 std::vector<Field> splitFields(const Line& line, int limit) {

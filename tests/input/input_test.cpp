@@ -1,5 +1,5 @@
-// Lines, size, drive blocks, the limits checked before allocating, field values against the C
-// library's strtod bit for bit; whole runs cover the rest.
+// Lines, size, drive blocks, the limits checked before allocating, field values and readNumber
+// against the C library's strtod bit for bit; whole runs cover the rest.
 
 #include <climits>
 
@@ -111,11 +111,16 @@ TEST(Bounds, TheSmallestFilesAndExactMemoryAreEnoughAndMessagesSayWhatWasMissing
             "0: n = 60000 needs about 215 GiB of memory, this machine has 10 GiB");
 }
 
+// fieldValue, and readNumber with the place where it stops.
 void expectSameAsStrtod(std::string text) {
-  const double expected = std::strtod(text.c_str(), nullptr);
+  char* strtodStop = nullptr;
+  const double expected = std::strtod(text.c_str(), &strtodStop);
   const double got = fieldValue({text.data(), text.data() + text.size()});
-  ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(expected))
-      << '"' << text << "\" gives " << got << ", strtod " << expected;
+  const char* stop = nullptr;
+  const double read = readNumber(text.data(), text.data() + text.size(), &stop);
+  ASSERT_EQ(test::bits({got, read}), test::bits({expected, expected}))
+      << '"' << text << "\" gives " << got << " and " << read << ", strtod " << expected;
+  ASSERT_EQ(stop, strtodStop) << '"' << text << '"';
 }
 
 // Blanks and a sign, up to 40 digits with or without a point, maybe an exponent, trailing text.
