@@ -131,7 +131,7 @@ std::optional<StepInstability> checkTwoRateStability(const AccelerationProduct& 
     // smaller step that the arithmetic can follow names the mode, or is itself stable.
     const double smaller = dt * 0x1p-64;
     if (!(smaller > 0.0)) return StepInstability{kInfinity, 0.0};
-    const auto there = checkTwoRateStability(product, n, smaller, steps);
+    const auto there = checkTwoRateStability(product, cost, n, smaller, steps);
     return StepInstability{kInfinity, there ? there->stableStep : smaller};
   }
   const double growth = std::exp(logGrowth / (iterations - iterations / 2));
