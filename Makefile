@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
-APP_PACKAGES  := cmake g++ ninja-build libcli11-dev
+APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev
 FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
 TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox time
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev

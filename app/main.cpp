@@ -4,6 +4,8 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "app/options.hpp"
 #include "app/output_file.hpp"
@@ -15,6 +17,8 @@
 #include "io/output.hpp"
 #include "io/trajectory_writers.hpp"
 #include "matrix/parallel.hpp"
+#include "models/file_error.hpp"
+#include "models/model_files.hpp"
 
 namespace {
 
@@ -22,15 +26,21 @@ using lsde::app::Format;
 using lsde::app::ProgramOptions;
 
 std::string displayName(const ProgramOptions& options) {
+  if (options.model) return lsde::modelName(*options.model);
   return options.input == "-" ? "<stdin>" : options.input;
 }
 
-// Loads, parses and echoes the input file. The text buffer, as large as the file, is released
-// on return, before the simulation needs its memory.
-lsde::InputFile readInput(const ProgramOptions& options) {
+// The model from its files, or from the input file, which is parsed and echoed. The text
+// buffer, as large as the file, is released on return, before the simulation needs its memory.
+lsde::Model readModel(const ProgramOptions& options) {
+  if (options.model) return lsde::readModelFiles(*options.model, lsde::physicalMemoryBytes());
   lsde::TextBuffer text =
       options.input == "-" ? lsde::loadText(stdin) : lsde::loadText(options.input);
-  return lsde::readInputFile(text, lsde::physicalMemoryBytes(), options.echo);
+  return lsde::toModel(lsde::readInputFile(text, lsde::physicalMemoryBytes(), options.echo));
+}
+
+bool isDense(const lsde::Model& model) {
+  return std::holds_alternative<lsde::DenseMatrices>(model.matrices);
 }
 
 // Rounded down to two significant digits, so that the step suggested is on the stable side.
@@ -48,49 +58,63 @@ void warnUnstableStep(double dt, const lsde::StepInstability& unstable) {
                dt, unstable.growth, downToTwoDigits(unstable.stableStep));
 }
 
-// Integrates and writes the report or the CSV as the steps come. A singular M ends the
-// "Error, Singular" line (printed in the report format only).
+// Integrates and writes the report or the CSV of the selected coordinates as the steps come.
+// A dense singular M ends the "Error, Singular" line (printed in the report format only).
 template <class Writer>
-lsde::SimulationStatus simulateInto(Writer& writer, const lsde::InputFile& in,
-                                    const ProgramOptions& options) {
+lsde::SimulationStatus simulateInto(Writer& writer, const lsde::Model& model,
+                                    std::span<const int> dofs, const ProgramOptions& options) {
   const bool messages = options.format == Format::Report;
   const lsde::ScopedOutput singularMessage(messages ? lsde::outputStream() : nullptr);
+  const bool everyDof = options.dofs.empty();
+  std::vector<double> x(dofs.size()), v(dofs.size());
   const lsde::SimulationStatus status = lsde::simulate(
-      in.m, in.c, in.k, in.n, in.positions, in.velocities, in.drives, options.run,
-      [&writer](int step, std::span<const double> x, std::span<const double> v) {
+      model, options.run,
+      [&](int step, std::span<const double> positions, std::span<const double> velocities) {
+        if (everyDof) return writer(step, positions, velocities);
+        for (std::size_t k = 0; k < dofs.size(); ++k) {
+          x[k] = positions[dofs[k]];
+          v[k] = velocities[dofs[k]];
+        }
         writer(step, x, v);
       },
       [&options](const lsde::StepInstability& unstable) {
         warnUnstableStep(options.run.dt, unstable);
       });
-  if (status == lsde::SimulationStatus::SingularMass) lsde::printText("\n");
+  if (status == lsde::SimulationStatus::SingularMass && isDense(model)) lsde::printText("\n");
   if (status == lsde::SimulationStatus::Completed) writer.finish();
   return status;
 }
 
-// Why a run integrated nothing.
-std::string failureMessage(lsde::SimulationStatus status) {
+// Why a run integrated nothing, naming the mass file of a model from files.
+void failWith(lsde::SimulationStatus status, const ProgramOptions& options) {
   if (status == lsde::SimulationStatus::SingularNewmarkMatrix)
-    return "the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate";
-  return "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate";
+    throw lsde::InputError(
+        0, "the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate");
+  if (options.model)
+    throw lsde::FileError(options.model->mass, 0,
+                          "the mass matrix M is singular; nothing to integrate");
+  throw lsde::InputError(0, "the mass matrix M is singular (|det M| < 1e-8); nothing to integrate");
 }
 
 int run(const ProgramOptions& options) {
   const lsde::ThreadScope threads(options.run.threads);  // the reading and the echo too
   lsde::app::OutputTarget target(options.output);
   const lsde::ScopedOutput output(target.stream());
-  const lsde::InputFile in = readInput(options);
+  const lsde::Model model = readModel(options);
+  const std::vector<int> dofs = lsde::app::selectDofs(options.dofs, model.n);
   lsde::SimulationStatus status;
   if (options.format == Format::Csv) {
-    lsde::CsvWriter csv(target.stream(), in.n, options.run.dt, options.run.every);
-    status = simulateInto(csv, in, options);
+    std::vector<int> numbers(dofs.size());
+    for (std::size_t k = 0; k < dofs.size(); ++k) numbers[k] = dofs[k] + 1;
+    lsde::CsvWriter csv(target.stream(), numbers, options.run.dt, options.run.every);
+    status = simulateInto(csv, model, dofs, options);
   } else {
     lsde::ReportWriter report(target.stream(), options.run.every);
-    status = simulateInto(report, in, options);
+    status = simulateInto(report, model, dofs, options);
   }
   if (status != lsde::SimulationStatus::Completed) {
     lsde::finishOutput(target.stream());
-    throw lsde::InputError(0, failureMessage(status));
+    failWith(status, options);
   }
   target.commit();
   if (options.prompt) {
@@ -121,6 +145,8 @@ int main(int argc, char** argv) {
   const std::string name = displayName(options);
   try {
     return run(options);
+  } catch (const lsde::FileError& e) {
+    return fail(e.file(), e.line(), e.what());
   } catch (const lsde::InputError& e) {
     return fail(name, e.line(), e.what());
   } catch (const lsde::WriteError& e) {

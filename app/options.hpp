@@ -3,7 +3,11 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
+#include "app/dof_list.hpp"
 #include "dynamics/simulate.hpp"
+#include "models/model_files.hpp"
 
 namespace lsde::app {
 
@@ -12,6 +16,8 @@ enum class Format { Report, Csv };
 /// What the command line asks of one run of the program.
 struct ProgramOptions {
   std::string input = "input.csv";    // "-" is standard input
+  std::optional<ModelFiles> model;    // set: the model comes from these files, not input
+  std::vector<DofRange> dofs;         // the coordinates to report; empty: all
   std::optional<std::string> output;  // a file written whole or not at all; unset: stdout
   RunSettings run;
   Format format = Format::Report;

@@ -34,4 +34,9 @@ InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes, bool echo) 
   return in;
 }
 
+Model toModel(InputFile&& in) {
+  return Model{in.n, DenseMatrices{std::move(in.m), std::move(in.c), std::move(in.k)},
+               std::move(in.drives), std::move(in.positions), std::move(in.velocities)};
+}
+
 }  // namespace lsde

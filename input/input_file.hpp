@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dynamics/driver.hpp"
+#include "dynamics/model.hpp"
 #include "input/cursor.hpp"
 #include "matrix/matrix.hpp"
 
@@ -26,5 +27,8 @@ struct InputFile {
 /// `memoryBytes` (0: unknown, not checked). Throws InputError for an empty file and for
 /// anything malformed. With echo false nothing is printed.
 InputFile readInputFile(TextBuffer& text, std::uint64_t memoryBytes, bool echo = true);
+
+/// The model of an input file, its dense matrices moved into it.
+Model toModel(InputFile&& in);
 
 }  // namespace lsde
