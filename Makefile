@@ -2,7 +2,7 @@
 APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev
 FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
 TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox time
-BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev
+BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev python3-scipy time
 
 # Seconds that each fuzz target runs in `make fuzz` and `make test`.
 FUZZ_SECONDS ?= 60
@@ -12,6 +12,9 @@ FUZZ_SECONDS ?= 60
 BENCH_MAX_N   ?= 2048
 BENCH_RUNS    ?= 5
 BENCH_TIMEOUT ?= 120
+# Then the sparse models (bench/model_bench.sh) against SciPy; BENCH_MODEL_SCALE=0.01 shrinks them
+# to a quick try (1 gives a chain of 10^6 masses and a cantilever of n = 100 008).
+BENCH_MODEL_SCALE ?= 1
 
 .PHONY: all run plot test fuzz bench clean
 
@@ -55,6 +58,8 @@ bench:
 	build/release/bench/run_table --lsde build/release/app/lsde \
 	  --gen build/release/bench/gen_system --work build/bench-work \
 	  --max-n $(BENCH_MAX_N) --runs $(BENCH_RUNS) --timeout $(BENCH_TIMEOUT)
+	bench/model_bench.sh build/release/app/lsde --gen build/release/bench/gen_model \
+	  --work build/bench-work/models --scale $(BENCH_MODEL_SCALE)
 
 clean:
 	rm -rf build
