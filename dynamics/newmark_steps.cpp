@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "matrix/parallel.hpp"
+
 namespace lsde {
 
 void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> initialPositions,
@@ -28,20 +30,26 @@ void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> in
 
   std::vector<double> next(size);
   for (int j = 0; j < steps; ++j) {
-    for (int i = 0; i < n; ++i) {
-      u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
-      w[i] = positionToDamping * x[i] + v[i];
-    }
+    // Each coordinate on its own: a large model's vector work is shared among the threads.
+    forEachRange(n, 4 * size, 512, [&](int begin, int end) {
+      for (int i = begin; i < end; ++i) {
+        u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
+        w[i] = positionToDamping * x[i] + v[i];
+      }
+    });
     ops.force(static_cast<double>(j + 1) * dt, next);
     ops.addMass(u, next);
     ops.addDamping(w, next);
     ops.solveEffective(next);
-    for (int i = 0; i < n; ++i) {
-      const double acceleration = positionToMass * (next[i] - x[i]) - velocityToMass * v[i] - a[i];
-      v[i] = v[i] + halfStep * (a[i] + acceleration);
-      a[i] = acceleration;
-      x[i] = next[i];
-    }
+    forEachRange(n, 6 * size, 512, [&](int begin, int end) {
+      for (int i = begin; i < end; ++i) {
+        const double acceleration =
+            positionToMass * (next[i] - x[i]) - velocityToMass * v[i] - a[i];
+        v[i] = v[i] + halfStep * (a[i] + acceleration);
+        a[i] = acceleration;
+        x[i] = next[i];
+      }
+    });
     observe(j, x, v);
   }
 }

@@ -87,10 +87,13 @@ class SparseAcceleration {
     }
     std::vector<double> a(n_);
     force_(t, a);
-    std::vector<double> damping(n_, 0.0);
-    s_.c.accumulate(v, damping);
-    for (std::size_t i = 0; i < n_; ++i) a[i] = a[i] - stiffness_[i] - damping[i];
-    mass_.solveInPlace(a);
+    // −C·v fused with the rest; a diagonal M divides in the same pass.
+    const std::vector<double>* diagonal = mass_.diagonal();
+    s_.c.forEachRowProduct(v, [&](int i, double damping) {
+      a[i] = a[i] - stiffness_[i] - damping;
+      if (diagonal) a[i] = a[i] / (*diagonal)[i];
+    });
+    if (!diagonal) mass_.solveInPlace(a);
     return a;
   }
 

@@ -18,6 +18,8 @@ class MassSolver {
   static std::optional<MassSolver> make(const CsrMatrix& m);
   /// b becomes M⁻¹·b.
   void solveInPlace(std::span<double> b) const;
+  /// M's diagonal when M is diagonal, else nothing.
+  const std::vector<double>* diagonal() const { return std::get_if<std::vector<double>>(&solver_); }
 
  private:
   explicit MassSolver(std::variant<std::vector<double>, SparseFactor> solver);
