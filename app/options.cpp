@@ -1,15 +1,10 @@
 #include "app/options.hpp"
 
+#include "app/option_values.hpp"
+
 #include <CLI/CLI.hpp>
 
-#include <array>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
-#include <stdexcept>
-#include <utility>
 #include <vector>
 
 #ifndef LSDE_VERSION
@@ -19,93 +14,13 @@
 namespace lsde::app {
 namespace {
 
-// A usage error: what() is the whole line after "lsde: ".
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-[[noreturn]] void badValue(const std::string& option, const std::string& expected,
-                           const std::string& found) {
-  throw UsageError(option + ": expected " + expected + ", found \"" + found + "\"");
-}
-
-double positiveFinite(const std::string& option, const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
-    badValue(option, "a finite number > 0", text);
-  return value;
-}
-
-int positiveInt(const std::string& option, const std::string& text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < 1)
-    badValue(option, "a whole number from 1 to 2147483647", text);
-  return value;
-}
-
 // The run settings and formats from the option texts; defaults where an option was not given.
 struct OptionTexts {
   std::string dt, steps, every, format, method, threads, dofs;
-  std::string mass, stiffness, damping, rayleigh, x0, v0, harmonic;
+  ModelOptionTexts model;
   bool noEcho = false, noPrompt = false;
   std::vector<std::string> positionals;
 };
-
-// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
-// default.
-void requireValues(const CLI::App& cli) {
-  for (const CLI::Option* option : cli.get_options()) {
-    if (option->nonpositional() && option->get_items_expected_min() > 0 && option->count() > 0 &&
-        option->as<std::string>().empty())
-      throw UsageError(option->get_name() + ": expected a value, found \"\"");
-  }
-}
-
-std::optional<std::string> given(const std::string& text) {
-  return text.empty() ? std::nullopt : std::optional<std::string>(text);
-}
-
-// "A,B": two finite numbers.
-std::array<double, 2> rayleighCoefficients(const std::string& text) {
-  std::array<double, 2> ab{};
-  const std::size_t comma = text.find(',');
-  for (int k = 0; k < 2; ++k) {
-    const std::string part =
-        k == 0 ? text.substr(0, comma) : (comma == std::string::npos ? "" : text.substr(comma + 1));
-    char* end = nullptr;
-    ab[k] = std::strtod(part.c_str(), &end);
-    if (part.empty() || *end != '\0' || !std::isfinite(ab[k]))
-      badValue("--rayleigh", "two finite numbers A,B", text);
-  }
-  return ab;
-}
-
-// The model files, or nothing when the model comes from an input file; the options that only a
-// model from files takes are refused without --mass.
-std::optional<ModelFiles> modelFiles(const OptionTexts& texts) {
-  if (texts.mass.empty()) {
-    for (const auto& [text, name] : {std::pair{&texts.stiffness, "--stiffness"},
-                                     {&texts.damping, "--damping"},
-                                     {&texts.rayleigh, "--rayleigh"},
-                                     {&texts.x0, "--x0"},
-                                     {&texts.v0, "--v0"},
-                                     {&texts.harmonic, "--harmonic"}})
-      if (!text->empty())
-        throw UsageError(std::string(name) + " needs --mass (a model from files)");
-    return std::nullopt;
-  }
-  if (!texts.positionals.empty())
-    throw UsageError("an input file and --mass exclude each other: give one model");
-  if (texts.stiffness.empty()) throw UsageError("--mass needs --stiffness");
-  if (!texts.damping.empty() && !texts.rayleigh.empty())
-    throw UsageError("--damping and --rayleigh exclude each other: give one damping");
-  ModelFiles files{texts.mass,      texts.stiffness, given(texts.damping), std::nullopt,
-                   given(texts.x0), given(texts.v0), given(texts.harmonic)};
-  if (!texts.rayleigh.empty()) files.rayleigh = rayleighCoefficients(texts.rayleigh);
-  return files;
-}
 
 void apply(const OptionTexts& texts, ProgramOptions& options) {
   if (!texts.dt.empty()) options.run.dt = positiveFinite("--dt", texts.dt);
@@ -127,9 +42,9 @@ void apply(const OptionTexts& texts, ProgramOptions& options) {
     if (!ranges) badValue("--dofs", "numbers ≥ 1 and ranges A-B, comma-separated", texts.dofs);
     options.dofs = *ranges;
   }
-  options.model = modelFiles(texts);
+  options.model.files = modelFiles(texts.model, !texts.positionals.empty());
   // Further positional arguments are ignored, as they always were.
-  if (!texts.positionals.empty()) options.input = texts.positionals.front();
+  if (!texts.positionals.empty()) options.model.input = texts.positionals.front();
   options.echo = !texts.noEcho && options.format == Format::Report;
   options.prompt = !texts.noPrompt && options.format == Format::Report && !options.output;
 }
@@ -165,11 +80,6 @@ std::vector<std::string> argumentsToParse(const CLI::App& cli, int argc, char** 
   return {kept.rbegin(), kept.rend()};
 }
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "lsde: %s\nRun 'lsde --help' for usage.\n", message.c_str());
-  return 2;
-}
-
 }  // namespace
 
 std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& options) {
@@ -196,20 +106,7 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
                  "report only these coordinates, 1-based, in this order: numbers and ranges, "
                  "e.g. 1,5,100-120 (default: all)")
       ->type_name("LIST");
-  cli.add_option("--mass", texts.mass,
-                 "the model from Matrix Market files instead of INPUT: M (needs --stiffness)")
-      ->type_name("M.mtx");
-  cli.add_option("--stiffness", texts.stiffness, "K, a Matrix Market file")->type_name("K.mtx");
-  cli.add_option("--damping", texts.damping, "C, a Matrix Market file (default: no damping)")
-      ->type_name("C.mtx");
-  cli.add_option("--rayleigh", texts.rayleigh, "C = A·M + B·K instead of --damping")
-      ->type_name("A,B");
-  cli.add_option("--x0", texts.x0, "initial positions, a Matrix Market n × 1 vector (default 0)")
-      ->type_name("X0.mtx");
-  cli.add_option("--v0", texts.v0, "initial velocities, likewise (default 0)")->type_name("V0.mtx");
-  cli.add_option("--harmonic", texts.harmonic,
-                 "the force: a CSV dof,amplitude,omega,phase, one cosine a line (default: none)")
-      ->type_name("LOADS.csv");
+  addModelOptions(cli, texts.model);
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/dof_list.hpp"
+#include "app/model_options.hpp"
 #include "dynamics/simulate.hpp"
-#include "models/model_files.hpp"
 
 namespace lsde::app {
 
@@ -15,8 +15,7 @@ enum class Format { Report, Csv };
 
 /// What the command line asks of one run of the program.
 struct ProgramOptions {
-  std::string input = "input.csv";    // "-" is standard input
-  std::optional<ModelFiles> model;    // set: the model comes from these files, not input
+  ModelSource model;                  // an input file ("-": standard input) or model files
   std::vector<DofRange> dofs;         // the coordinates to report; empty: all
   std::optional<std::string> output;  // a file written whole or not at all; unset: stdout
   RunSettings run;

@@ -1,0 +1,45 @@
+#include "app/option_values.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace lsde::app {
+
+void badValue(const std::string& option, const std::string& expected, const std::string& found) {
+  throw UsageError(option + ": expected " + expected + ", found \"" + found + "\"");
+}
+
+double positiveFinite(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
+    badValue(option, "a finite number > 0", text);
+  return value;
+}
+
+int positiveInt(const std::string& option, const std::string& text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1)
+    badValue(option, "a whole number from 1 to 2147483647", text);
+  return value;
+}
+
+void requireValues(const CLI::App& cli) {
+  for (const CLI::Option* option : cli.get_options()) {
+    if (option->nonpositional() && option->get_items_expected_min() > 0 && option->count() > 0 &&
+        option->as<std::string>().empty())
+      throw UsageError(option->get_name() + ": expected a value, found \"\"");
+  }
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "lsde: %s\nRun 'lsde --help' for usage.\n", message.c_str());
+  return 2;
+}
+
+}  // namespace lsde::app

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace lsde::app {
+
+/// A usage error: what() is the whole line after "lsde: "; the program exits with status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void badValue(const std::string& option, const std::string& expected,
+                           const std::string& found);
+
+/// The option's value as a finite number > 0, else a UsageError.
+double positiveFinite(const std::string& option, const std::string& text);
+/// The option's value as a whole number from 1 to 2147483647, else a UsageError.
+int positiveInt(const std::string& option, const std::string& text);
+
+/// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
+/// default: a UsageError.
+void requireValues(const CLI::App& cli);
+
+/// Prints "lsde: message" and the pointer to --help on standard error; returns 2.
+int usageError(const std::string& message);
+
+}  // namespace lsde::app
