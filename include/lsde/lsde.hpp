@@ -24,6 +24,9 @@
 #include "matrix/matrix.hpp"          // Matrix
 #include "matrix/parallel.hpp"        // ThreadScope, threadCount, availableCores
 #include "matrix/print.hpp"           // printMat, printArrayOfdoubles
+#include "models/file_error.hpp"      // FileError: an input problem naming its file
+#include "models/harmonic_loads.hpp"  // readHarmonicLoads
+#include "models/matrix_market.hpp"   // readMatrixMarketMatrix, readMatrixMarketVector
 #include "quadrature/grid.hpp"        // ipow, n_dimensional_/two_dimensional_integrate_function
 #include "quadrature/newton_cotes.hpp"  // open/closed engines
 #include "quadrature/rules.hpp"         // milne, simpson, boole, doubleBoole, verlet

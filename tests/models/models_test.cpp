@@ -14,9 +14,11 @@ namespace {
 
 constexpr std::uint64_t kMemory = 1 << 20;
 
-// A scratch file holding text; the same path each time, so that messages can be compared.
+// A scratch file holding text, one per test: ctest runs tests side by side.
 std::string fileWith(const std::string& text) {
-  const std::string path = testing::TempDir() + "lsde_models_test.txt";
+  const testing::TestInfo& test = *testing::UnitTest::GetInstance()->current_test_info();
+  const std::string path =
+      testing::TempDir() + "lsde_" + test.test_suite_name() + "." + test.name();
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
