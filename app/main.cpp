@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/commands.hpp"
 #include "app/failures.hpp"
 #include "app/options.hpp"
 #include "app/output_file.hpp"
@@ -109,6 +110,10 @@ int run(const ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1)
+    for (const lsde::app::Command& command : lsde::app::commands())
+      if (command.name == argv[1])
+        return command.run({argv + 2, static_cast<std::size_t>(argc - 2)});
   ProgramOptions options;
   if (const std::optional<int> status = lsde::app::parseCommandLine(argc, argv, options))
     return *status;
