@@ -57,6 +57,10 @@ void HarmonicForce::operator()(double t, std::span<double> force) const {
     return;
   }
   std::fill(force.begin(), force.begin() + n_, 0.0);
+  update(t, force);
+}
+
+void HarmonicForce::update(double t, std::span<double> force) const {
   for (int i : loaded_) {
     const Driver& d = drives_[i];
     double f = 0.0;

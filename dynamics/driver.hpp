@@ -37,6 +37,8 @@ class HarmonicForce {
   HarmonicForce(std::span<const Driver> drives, int n);
   /// Writes F(t) over force's n entries.
   void operator()(double t, std::span<double> force) const;
+  /// Writes F(t) at the loaded coordinates only: the others of force must hold 0.0 already.
+  void update(double t, std::span<double> force) const;
 
  private:
   std::span<const Driver> drives_;

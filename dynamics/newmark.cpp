@@ -69,8 +69,14 @@ SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matri
     std::copy(x.begin(), x.end(), b.begin());
   };
   const HarmonicForce force(drives, n);
-  const NewmarkOperators ops{adder(mass), adder(damping),     adder(stiffness),
-                             solveMass,   solver(*effective), std::cref(force)};
+  const NewmarkOperators ops{adder(mass),
+                             adder(damping),
+                             adder(stiffness),
+                             solveMass,
+                             solver(*effective),
+                             std::cref(force),
+                             {},
+                             {}};  // the products apart: a dense M and C are read in place
   newmarkSteps(ops, n, initialPositions, initialVelocities, dt, steps, observe);
   return SimulationStatus::Completed;
 }

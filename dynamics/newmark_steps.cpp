@@ -30,25 +30,30 @@ void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> in
 
   std::vector<double> next(size);
   for (int j = 0; j < steps; ++j) {
-    // Each coordinate on its own: a large model's vector work is shared among the threads.
-    forEachRange(n, 4 * size, 512, [&](int begin, int end) {
-      for (int i = begin; i < end; ++i) {
-        u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
-        w[i] = positionToDamping * x[i] + v[i];
-      }
-    });
-    ops.force(static_cast<double>(j + 1) * dt, next);
-    ops.addMass(u, next);
-    ops.addDamping(w, next);
+    const double t = static_cast<double>(j + 1) * dt;
+    const NewmarkWeights weights{positionToMass, velocityToMass, positionToDamping, halfStep};
+    if (ops.fusedStep) {
+      ops.fusedStep(t, weights, x, v, a);
+      observe(j, x, v);
+      continue;
+    }
+    if (ops.stepLoad) {
+      ops.stepLoad(t, weights, x, v, a, next);
+    } else {
+      // Each coordinate on its own: a large model's vector work is shared among the threads.
+      forEachRange(n, 4 * size, 512, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+          u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
+          w[i] = positionToDamping * x[i] + v[i];
+        }
+      });
+      ops.force(t, next);
+      ops.addMass(u, next);
+      ops.addDamping(w, next);
+    }
     ops.solveEffective(next);
     forEachRange(n, 6 * size, 512, [&](int begin, int end) {
-      for (int i = begin; i < end; ++i) {
-        const double acceleration =
-            positionToMass * (next[i] - x[i]) - velocityToMass * v[i] - a[i];
-        v[i] = v[i] + halfStep * (a[i] + acceleration);
-        a[i] = acceleration;
-        x[i] = next[i];
-      }
+      for (int i = begin; i < end; ++i) newmarkUpdate(weights, next[i], x[i], v[i], a[i]);
     });
     observe(j, x, v);
   }

@@ -7,6 +7,20 @@
 
 namespace lsde {
 
+/// The weights of a step: its right-hand side F + M·(massX·x + massV·v + a) + C·(dampingX·x + v),
+/// and half the step for the velocity's update.
+struct NewmarkWeights {
+  double massX, massV, dampingX, halfStep;
+};
+
+/// One coordinate's update from its new position: the new acceleration, then v, a and x.
+inline void newmarkUpdate(const NewmarkWeights& w, double next, double& x, double& v, double& a) {
+  const double acceleration = w.massX * (next - x) - w.massV * v - a;
+  v = v + w.halfStep * (a + acceleration);
+  a = acceleration;
+  x = next;
+}
+
 /// What Newmark's steps need of a model, whatever its storage: products that add A·v to sums,
 /// solves in place, and the force at a time (written over all n entries).
 struct NewmarkOperators {
@@ -14,6 +28,16 @@ struct NewmarkOperators {
       addStiffness;
   std::function<void(std::span<double> b)> solveMass, solveEffective;
   std::function<void(double t, std::span<double> force)> force;
+  /// Optional: a step's whole right-hand side at t in one pass, in place of force, addMass and
+  /// addDamping, where the storage saves memory traffic that way.
+  std::function<void(double t, const NewmarkWeights& w, std::span<const double> x,
+                     std::span<const double> v, std::span<const double> a, std::span<double> rhs)>
+      stepLoad;
+  /// Optional: a whole step at t in place (right-hand side, solve and update), where the storage
+  /// can fuse them; used in place of everything above but the initial acceleration.
+  std::function<void(double t, const NewmarkWeights& w, std::span<double> x, std::span<double> v,
+                     std::span<double> a)>
+      fusedStep;
 };
 
 /// Newmark's average acceleration from the initial state: the initial acceleration solves

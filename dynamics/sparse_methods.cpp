@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dynamics/newmark_steps.hpp"
+#include "matrix/parallel.hpp"
 
 namespace lsde {
 
@@ -50,6 +51,47 @@ std::function<void(std::span<const double>, std::span<double>)> adder(const CsrM
   return [&a](std::span<const double> v, std::span<double> sums) { a.accumulate(v, sums); };
 }
 
+// F(t) + M·(wx·x + wv·v + a) + C·(wd·x + v) row by row, each row's terms formed where they are
+// used, so that x, v and a are read once instead of written and read again as two temporary
+// vectors. The force vector keeps its zeros from step to step.
+class SparseStepLoad {
+ public:
+  SparseStepLoad(const SparseMatrices& s, std::span<const Driver> drives, int n)
+      : s_(s), force_(drives, n), f_(static_cast<std::size_t>(n), 0.0) {}
+
+  // The force at t, before the rows are asked for.
+  void prepare(double t) { force_.update(t, f_); }
+
+  double row(int i, const NewmarkWeights& w, std::span<const double> x, std::span<const double> v,
+             std::span<const double> a) const {
+    double sum = f_[i];
+    for (std::size_t e = s_.m.rowStart()[i]; e < s_.m.rowStart()[i + 1]; ++e) {
+      const int k = s_.m.columns()[e];
+      sum = sum + s_.m.values()[e] * (w.massX * x[k] + w.massV * v[k] + a[k]);
+    }
+    for (std::size_t e = s_.c.rowStart()[i]; e < s_.c.rowStart()[i + 1]; ++e) {
+      const int k = s_.c.columns()[e];
+      sum = sum + s_.c.values()[e] * (w.dampingX * x[k] + v[k]);
+    }
+    return sum;
+  }
+
+  // Every row, shared among the worker threads.
+  void operator()(double t, const NewmarkWeights& w, std::span<const double> x,
+                  std::span<const double> v, std::span<const double> a, std::span<double> rhs) {
+    prepare(t);
+    const std::size_t work = s_.m.nonZeros() + s_.c.nonZeros() + f_.size();
+    forEachRange(static_cast<int>(f_.size()), 2 * work, 64, [&](int begin, int end) {
+      for (int i = begin; i < end; ++i) rhs[i] = row(i, w, x, v, a);
+    });
+  }
+
+ private:
+  const SparseMatrices& s_;
+  HarmonicForce force_;
+  std::vector<double> f_;
+};
+
 SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const double> x0,
                                std::span<const double> v0, std::span<const Driver> drives,
                                const RunSettings& settings, const MassSolver& mass,
@@ -60,12 +102,25 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
       SparseFactor::factor(weightedSum(terms), SparseFactor::Allow::Any);
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
   const HarmonicForce force(drives, n);
-  const NewmarkOperators ops{adder(s.m),
-                             adder(s.c),
-                             adder(s.k),
-                             [&mass](std::span<double> b) { mass.solveInPlace(b); },
-                             [&effective](std::span<double> b) { effective->solveInPlace(b); },
-                             std::cref(force)};
+  SparseStepLoad stepLoad(s, drives, n);
+  // With Cholesky factors, each row's right-hand side and each coordinate's update ride along
+  // the two sweeps of the solve, whose chains of dependent operations leave room for them.
+  const LdltFactors* ldlt = effective->ldlt();
+  const auto fusedStep = [&stepLoad, ldlt](double t, const NewmarkWeights& w, std::span<double> x,
+                                           std::span<double> v, std::span<double> a) {
+    stepLoad.prepare(t);
+    ldlt->sweep([&](int k) { return stepLoad.row(k, w, x, v, a); },
+                [&](int k, double next) { newmarkUpdate(w, next, x[k], v[k], a[k]); });
+  };
+  NewmarkOperators ops{adder(s.m),
+                       adder(s.c),
+                       adder(s.k),
+                       [&mass](std::span<double> b) { mass.solveInPlace(b); },
+                       [&effective](std::span<double> b) { effective->solveInPlace(b); },
+                       std::cref(force),
+                       std::ref(stepLoad),
+                       {}};
+  if (ldlt) ops.fusedStep = fusedStep;
   newmarkSteps(ops, n, x0, v0, dt, settings.steps, observe);
   return SimulationStatus::Completed;
 }

@@ -36,7 +36,13 @@ CsrMatrix CsrMatrix::fromTriplets(int rows, int cols, std::vector<Triplet> entri
   for (int r = 0; r < a.rows_; ++r) {
     const auto begin = byRow.begin() + static_cast<std::ptrdiff_t>(a.rowStart_[r]);
     const auto end = byRow.begin() + static_cast<std::ptrdiff_t>(a.rowStart_[r + 1]);
-    std::stable_sort(begin, end, [](const Triplet& x, const Triplet& y) { return x.col < y.col; });
+    const auto byColumn = [](const Triplet& x, const Triplet& y) { return x.col < y.col; };
+    if (end - begin > 32) {
+      std::stable_sort(begin, end, byColumn);
+    } else {  // a stable insertion sort: no buffer for the short rows of a sparse model
+      for (auto t = begin + (begin != end); t < end; ++t)
+        for (auto u = t; u > begin && byColumn(*u, *(u - 1)); --u) std::iter_swap(u, u - 1);
+    }
     a.rowStart_[r] = kept;
     for (auto t = begin; t != end; ++t) {
       if (kept > a.rowStart_[r] && a.columns_.back() == t->col) {

@@ -1,5 +1,6 @@
 #include "sparse/sparse_factor.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -17,15 +18,22 @@ bool singularForSize(double reciprocalCondition, int n) {
   return !(reciprocalCondition > static_cast<double>(n) * DBL_EPSILON);
 }
 
-// CHOLMOD: the lower triangle of a symmetric matrix, whose CSR rows read as the columns of its
-// upper triangle (the matrix is its own transpose).
+// CHOLMOD factors the lower triangle of a symmetric matrix (whose CSR rows read as the columns
+// of its upper triangle, the matrix being its own transpose) as P·A·Pᵀ = L·D·Lᵀ; the solves run
+// on a copy of the factors, LdltFactors.
 class Cholesky {
  public:
-  explicit Cholesky(const CsrMatrix& a) {
-    cholmod_start(&common_);
-    common_.print = 0;
-    common_.error_handler = nullptr;
-    n_ = a.rows();
+  explicit Cholesky(const CsrMatrix& a) : n_(a.rows()) {
+    cholmod_common common;
+    cholmod_start(&common);
+    common.print = 0;
+    common.error_handler = nullptr;
+    // The natural order first (a banded model's own order is often the best and keeps the
+    // solves' memory access sequential), then AMD; the one with the fewer entries in L wins.
+    common.nmethods = 2;
+    common.method[0].ordering = CHOLMOD_NATURAL;
+    common.method[1].ordering = CHOLMOD_AMD;
+    common.supernodal = CHOLMOD_SIMPLICIAL;
     std::vector<int> start(static_cast<std::size_t>(n_) + 1, 0);
     std::vector<int> index;
     std::vector<double> value;
@@ -49,57 +57,63 @@ class Cholesky {
     view.dtype = CHOLMOD_DOUBLE;
     view.sorted = 1;
     view.packed = 1;
-    factor_ = cholmod_analyze(&view, &common_);
-    if (factor_ != nullptr) cholmod_factorize(&view, factor_, &common_);
-  }
-  ~Cholesky() {
-    cholmod_free_factor(&factor_, &common_);
-    cholmod_free_dense(&solution_, &common_);
-    cholmod_free_dense(&workY_, &common_);
-    cholmod_free_dense(&workE_, &common_);
-    cholmod_finish(&common_);
-  }
-  Cholesky(const Cholesky&) = delete;
-  Cholesky& operator=(const Cholesky&) = delete;
-
-  bool usable() const {
-    return factor_ != nullptr && common_.status == CHOLMOD_OK &&
-           factor_->minor == static_cast<std::size_t>(n_) && positivePivots() &&
-           !singularForSize(cholmod_rcond(factor_, const_cast<cholmod_common*>(&common_)), n_);
+    cholmod_factor* factor = cholmod_analyze(&view, &common);
+    if (factor != nullptr && cholmod_factorize(&view, factor, &common) &&
+        common.status == CHOLMOD_OK && factor->minor == static_cast<std::size_t>(n_) &&
+        cholmod_change_factor(CHOLMOD_REAL, false, false, true, true, factor, &common))
+      usable_ = copyFactors(*factor);
+    cholmod_free_factor(&factor, &common);
+    cholmod_finish(&common);
   }
 
-  // A simplicial LDLᵀ goes through an indefinite matrix without complaint: its D must be
-  // positive for the matrix to be positive definite. (An LLᵀ stops at the first pivot that
-  // is not.)
-  bool positivePivots() const {
-    if (factor_->is_ll || factor_->is_super) return true;
-    const auto* start = static_cast<const int*>(factor_->p);
-    const auto* value = static_cast<const double*>(factor_->x);
-    for (int j = 0; j < n_; ++j)
-      if (!(value[start[j]] > 0.0)) return false;
+  bool usable() const { return usable_; }
+  const LdltFactors& factors() const { return f_; }
+
+ private:
+  // Takes D, L by columns and by rows and the permutation from a simplicial LDLᵀ. False when a
+  // pivot is not positive (a simplicial LDLᵀ goes through an indefinite matrix without
+  // complaint) or the pivots span more than 1/(n·ε).
+  bool copyFactors(const cholmod_factor& factor) {
+    const auto* p = static_cast<const int*>(factor.p);
+    const auto* row = static_cast<const int*>(factor.i);
+    const auto* x = static_cast<const double*>(factor.x);
+    const auto* perm = static_cast<const int*>(factor.Perm);
+    f_.n = n_;
+    f_.diagonal.resize(static_cast<std::size_t>(n_));
+    f_.columnStart.assign(static_cast<std::size_t>(n_) + 1, 0);
+    std::vector<std::size_t> rowCount(static_cast<std::size_t>(n_) + 1, 0);
+    double smallest = INFINITY, largest = 0.0;
+    for (int j = 0; j < n_; ++j) {
+      f_.diagonal[j] = x[p[j]];  // a column's first entry is its pivot
+      smallest = std::min(smallest, f_.diagonal[j]);
+      largest = std::max(largest, f_.diagonal[j]);
+      for (int e = p[j] + 1; e < p[j + 1]; ++e) {
+        f_.columnRow.push_back(row[e]);
+        f_.columnValue.push_back(x[e]);
+        ++rowCount[row[e] + 1];
+      }
+      f_.columnStart[j + 1] = f_.columnRow.size();
+    }
+    if (n_ > 0 && (!(smallest > 0.0) || singularForSize(smallest / largest, n_))) return false;
+    f_.rowStart.assign(rowCount.begin(), rowCount.end());
+    for (int i = 0; i < n_; ++i) f_.rowStart[i + 1] += f_.rowStart[i];
+    f_.rowColumn.resize(f_.columnRow.size());
+    f_.rowValue.resize(f_.columnRow.size());
+    std::vector<std::size_t> next(f_.rowStart.begin(), f_.rowStart.end() - 1);
+    for (int j = 0; j < n_; ++j)  // by increasing column: each row's entries come out sorted
+      for (std::size_t e = f_.columnStart[j]; e < f_.columnStart[j + 1]; ++e) {
+        f_.rowColumn[next[f_.columnRow[e]]] = j;
+        f_.rowValue[next[f_.columnRow[e]]++] = f_.columnValue[e];
+      }
+    bool natural = true;
+    for (int i = 0; i < n_ && perm != nullptr; ++i) natural = natural && perm[i] == i;
+    if (!natural) f_.order.assign(perm, perm + n_);
     return true;
   }
 
-  void solveInPlace(std::span<double> b) {
-    cholmod_dense rhs{};
-    rhs.nrow = rhs.d = rhs.nzmax = static_cast<std::size_t>(n_);
-    rhs.ncol = 1;
-    rhs.x = b.data();
-    rhs.xtype = CHOLMOD_REAL;
-    rhs.dtype = CHOLMOD_DOUBLE;
-    if (!cholmod_solve2(CHOLMOD_A, factor_, &rhs, nullptr, &solution_, nullptr, &workY_, &workE_,
-                        &common_))
-      throw std::runtime_error("the sparse solver failed (out of memory?)");
-    std::memcpy(b.data(), solution_->x, b.size() * sizeof(double));
-  }
-
- private:
-  cholmod_common common_{};
-  cholmod_factor* factor_ = nullptr;
-  cholmod_dense* solution_ = nullptr;
-  cholmod_dense* workY_ = nullptr;
-  cholmod_dense* workE_ = nullptr;
-  int n_ = 0;
+  int n_;
+  bool usable_ = false;
+  LdltFactors f_;
 };
 
 // UMFPACK factors the CSC matrix whose columns are a's rows, that is aᵀ; solving with its
@@ -176,13 +190,13 @@ std::optional<SparseFactor> SparseFactor::factor(const CsrMatrix& a, Allow allow
   return SparseFactor(std::move(impl));
 }
 
-bool SparseFactor::isCholesky() const {
-  return impl_->cholesky != nullptr;
+const LdltFactors* SparseFactor::ldlt() const {
+  return impl_->cholesky ? &impl_->cholesky->factors() : nullptr;
 }
 
 void SparseFactor::solveInPlace(std::span<double> b) const {
   if (impl_->cholesky)
-    impl_->cholesky->solveInPlace(b);
+    impl_->cholesky->factors().solveInPlace(b);
   else
     impl_->lu->solveInPlace(b);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sparse/csr_matrix.hpp"
+#include "sparse/ldlt.hpp"
 
 namespace lsde {
 
@@ -26,8 +27,9 @@ class SparseFactor {
   SparseFactor& operator=(SparseFactor&&) noexcept;
   ~SparseFactor();
 
-  /// True for a Cholesky factorization, false for LU.
-  bool isCholesky() const;
+  /// The factors of a Cholesky factorization, for solves fused with a caller's work; nothing
+  /// for LU.
+  const LdltFactors* ldlt() const;
   /// Solves a·x = b in place: b (n entries) becomes x.
   void solveInPlace(std::span<double> b) const;
 
