@@ -6,16 +6,121 @@
 
 namespace lsde {
 
-/// P·A·Pᵀ = L·D·Lᵀ of a symmetric positive definite matrix (L unit lower triangular), with L
-/// kept by rows for the forward sweep and by columns for the backward one: each sweep gathers
-/// the unknowns it depends on, in one fixed order.
+/// The lines (rows or columns) of a sparse triangular factor, each line's entries in runs of
+/// consecutive indices: a banded or supernodal factor's long lines are one run or a few, so that
+/// an index is kept per run rather than per entry and a line's products stream through memory.
+class RunLines {
+ public:
+  /// Appends an entry to the line being built; indices must increase along a line.
+  void add(int index, double value) {
+    const std::size_t runs = runIndex_.size();
+    const bool extends =
+        runs > lineRuns_.back() &&
+        runIndex_.back() + static_cast<int>(runValues_[runs] - runValues_[runs - 1]) == index;
+    if (!extends) runIndex_.push_back(index);
+    values_.push_back(value);
+    if (extends)
+      runValues_.back() = values_.size();
+    else
+      runValues_.push_back(values_.size());
+  }
+  /// Ends the line being built.
+  void endLine() { lineRuns_.push_back(runIndex_.size()); }
+
+  /// The index of line i's first or last entry, or −1 for an empty line.
+  int firstIndex(int i) const {
+    return lineRuns_[i] < lineRuns_[i + 1] ? runIndex_[lineRuns_[i]] : -1;
+  }
+  int lastIndex(int i) const {
+    const std::size_t r = lineRuns_[i + 1];
+    return lineRuns_[i] < r
+               ? runIndex_[r - 1] + static_cast<int>(runValues_[r] - runValues_[r - 1]) - 1
+               : -1;
+  }
+  /// Line i's first or last value (the line must not be empty).
+  double firstValue(int i) const { return values_[runValues_[lineRuns_[i]]]; }
+  double lastValue(int i) const { return values_[runValues_[lineRuns_[i + 1]] - 1]; }
+
+  /// Σ value·y[index] over line i without its first `skipFirst` and last `skipLast` entries (0
+  /// or 1), in four interleaved sums added pairwise at the end: a long line's products overlap
+  /// instead of each waiting for the sum before it.
+  double dot(int i, int skipFirst, int skipLast, const double* y) const {
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (std::size_t r = lineRuns_[i]; r < lineRuns_[i + 1]; ++r) {
+      std::size_t begin = runValues_[r], end = runValues_[r + 1];
+      const double* x = y + runIndex_[r] - static_cast<std::ptrdiff_t>(begin);
+      if (r == lineRuns_[i]) begin += static_cast<std::size_t>(skipFirst);
+      if (r + 1 == lineRuns_[i + 1]) end -= static_cast<std::size_t>(skipLast);
+      std::size_t e = begin;
+      for (; e + 4 <= end; e += 4) {
+        s0 = s0 + values_[e] * x[e];
+        s1 = s1 + values_[e + 1] * x[e + 1];
+        s2 = s2 + values_[e + 2] * x[e + 2];
+        s3 = s3 + values_[e + 3] * x[e + 3];
+      }
+      for (; e < end; ++e) s0 = s0 + values_[e] * x[e];
+    }
+    return (s0 + s1) + (s2 + s3);
+  }
+
+  std::size_t entries() const { return values_.size(); }
+
+ private:
+  std::vector<std::size_t> lineRuns_ = {0};  // line i's runs are [lineRuns_[i], lineRuns_[i + 1])
+  std::vector<int> runIndex_;                // the index of each run's first entry
+  std::vector<std::size_t> runValues_ = {
+      0};  // run r's values are [runValues_[r], runValues_[r + 1])
+  std::vector<double> values_;
+};
+
+/// The lines of a sparse triangular factor entry by entry: for short lines (a chain's factor has
+/// one entry a line) the fewest loads per line.
+class IndexedLines {
+ public:
+  void add(int index, double value) {
+    index_.push_back(index);
+    values_.push_back(value);
+  }
+  void endLine() { lineStart_.push_back(values_.size()); }
+
+  int firstIndex(int i) const {
+    return lineStart_[i] < lineStart_[i + 1] ? index_[lineStart_[i]] : -1;
+  }
+  int lastIndex(int i) const {
+    return lineStart_[i] < lineStart_[i + 1] ? index_[lineStart_[i + 1] - 1] : -1;
+  }
+  double firstValue(int i) const { return values_[lineStart_[i]]; }
+  double lastValue(int i) const { return values_[lineStart_[i + 1] - 1]; }
+
+  /// Σ value·y[index] over line i without its first `skipFirst` and last `skipLast` entries, in
+  /// order.
+  double dot(int i, int skipFirst, int skipLast, const double* y) const {
+    double sum = 0.0;
+    const std::size_t end = lineStart_[i + 1] - static_cast<std::size_t>(skipLast);
+    for (std::size_t e = lineStart_[i] + static_cast<std::size_t>(skipFirst); e < end; ++e)
+      sum = sum + values_[e] * y[index_[e]];
+    return sum;
+  }
+
+  std::size_t entries() const { return values_.size(); }
+
+ private:
+  std::vector<std::size_t> lineStart_ = {0};
+  std::vector<int> index_;
+  std::vector<double> values_;
+};
+
+/// P·A·Pᵀ = L·D·Lᵀ of a symmetric positive definite matrix (L unit lower triangular), with L's
+/// entries below the diagonal kept by rows for the forward sweep and by columns for the
+/// backward one: each sweep gathers the unknowns it depends on, in one fixed order.
 struct LdltFactors {
   int n = 0;
   std::vector<int> order;  // row i of P·A is row order[i] of A; empty for the identity
   std::vector<double> diagonal;
-  std::vector<std::size_t> rowStart, columnStart;  // of L's entries below the diagonal
-  std::vector<int> rowColumn, columnRow;
-  std::vector<double> rowValue, columnValue;
+  // Lines of 8 entries or more on average are kept in runs, shorter ones entry by entry.
+  bool inRuns = false;
+  RunLines rowRuns, columnRuns;
+  IndexedLines rowEntries, columnEntries;
   // The sweeps' unknowns, kept from solve to solve (a large model's would otherwise be cleared
   // and paged in again each time): sweeps over one LdltFactors must not overlap.
   mutable std::vector<double> work;
@@ -27,26 +132,30 @@ struct LdltFactors {
   /// row or column has one, which keeps a banded factor's sweep at the speed of its arithmetic.
   template <class Load, class Solved>
   void sweep(Load&& load, Solved&& solved) const {
+    if (inRuns)
+      sweepOver(rowRuns, columnRuns, load, solved);
+    else
+      sweepOver(rowEntries, columnEntries, load, solved);
+  }
+
+  template <class Lines, class Load, class Solved>
+  void sweepOver(const Lines& rows, const Lines& columns, Load& load, Solved& solved) const {
     work.resize(static_cast<std::size_t>(n));
     double* y = work.data();
     // L·z = P·b.
     double previous = 0.0;
     for (int i = 0; i < n; ++i) {
-      double sum = load(order.empty() ? i : order[i]);
-      std::size_t end = rowStart[i + 1];
-      const bool carried = end > rowStart[i] && rowColumn[end - 1] == i - 1;
-      if (carried) --end;
-      for (std::size_t e = rowStart[i]; e < end; ++e) sum = sum - rowValue[e] * y[rowColumn[e]];
-      if (carried) sum = sum - rowValue[end] * previous;
+      const int carried = i > 0 && rows.lastIndex(i) == i - 1;
+      double sum = load(order.empty() ? i : order[i]) - rows.dot(i, 0, carried, y);
+      if (carried) sum = sum - rows.lastValue(i) * previous;
       y[i] = previous = sum;
     }
     // D·Lᵀ·P·x = z, from the last unknown.
     previous = 0.0;
     for (int j = n - 1; j >= 0; --j) {
-      double sum = y[j] / diagonal[j];
-      std::size_t e = columnStart[j];
-      if (e < columnStart[j + 1] && columnRow[e] == j + 1) sum = sum - columnValue[e++] * previous;
-      for (; e < columnStart[j + 1]; ++e) sum = sum - columnValue[e] * y[columnRow[e]];
+      const int carried = columns.firstIndex(j) == j + 1;
+      double sum = y[j] / diagonal[j] - columns.dot(j, carried, 0, y);
+      if (carried) sum = sum - columns.firstValue(j) * previous;
       y[j] = previous = sum;
       solved(order.empty() ? j : order[j], sum);
     }

@@ -80,31 +80,41 @@ class Cholesky {
     const auto* perm = static_cast<const int*>(factor.Perm);
     f_.n = n_;
     f_.diagonal.resize(static_cast<std::size_t>(n_));
-    f_.columnStart.assign(static_cast<std::size_t>(n_) + 1, 0);
     std::vector<std::size_t> rowCount(static_cast<std::size_t>(n_) + 1, 0);
     double smallest = INFINITY, largest = 0.0;
     for (int j = 0; j < n_; ++j) {
       f_.diagonal[j] = x[p[j]];  // a column's first entry is its pivot
       smallest = std::min(smallest, f_.diagonal[j]);
       largest = std::max(largest, f_.diagonal[j]);
-      for (int e = p[j] + 1; e < p[j + 1]; ++e) {
-        f_.columnRow.push_back(row[e]);
-        f_.columnValue.push_back(x[e]);
-        ++rowCount[row[e] + 1];
-      }
-      f_.columnStart[j + 1] = f_.columnRow.size();
+      for (int e = p[j] + 1; e < p[j + 1]; ++e) ++rowCount[row[e] + 1];
     }
     if (n_ > 0 && (!(smallest > 0.0) || singularForSize(smallest / largest, n_))) return false;
-    f_.rowStart.assign(rowCount.begin(), rowCount.end());
-    for (int i = 0; i < n_; ++i) f_.rowStart[i + 1] += f_.rowStart[i];
-    f_.rowColumn.resize(f_.columnRow.size());
-    f_.rowValue.resize(f_.columnRow.size());
-    std::vector<std::size_t> next(f_.rowStart.begin(), f_.rowStart.end() - 1);
-    for (int j = 0; j < n_; ++j)  // by increasing column: each row's entries come out sorted
-      for (std::size_t e = f_.columnStart[j]; e < f_.columnStart[j + 1]; ++e) {
-        f_.rowColumn[next[f_.columnRow[e]]] = j;
-        f_.rowValue[next[f_.columnRow[e]]++] = f_.columnValue[e];
+    // The rows: the columns' entries bucketed by row, in increasing column order.
+    for (int i = 0; i < n_; ++i) rowCount[i + 1] += rowCount[i];
+    std::vector<int> rowColumn(static_cast<std::size_t>(rowCount[n_]));
+    std::vector<double> rowValue(rowColumn.size());
+    std::vector<std::size_t> next(rowCount.begin(), rowCount.end() - 1);
+    for (int j = 0; j < n_; ++j)
+      for (int e = p[j] + 1; e < p[j + 1]; ++e) {
+        rowColumn[next[row[e]]] = j;
+        rowValue[next[row[e]]++] = x[e];
       }
+    f_.inRuns = rowCount[n_] >= 8 * static_cast<std::size_t>(n_);
+    const auto copy = [&](auto& rows, auto& columns) {
+      for (int j = 0; j < n_; ++j) {
+        for (int e = p[j] + 1; e < p[j + 1]; ++e) columns.add(row[e], x[e]);
+        columns.endLine();
+      }
+      for (int i = 0; i < n_; ++i) {
+        for (std::size_t e = rowCount[i]; e < rowCount[i + 1]; ++e)
+          rows.add(rowColumn[e], rowValue[e]);
+        rows.endLine();
+      }
+    };
+    if (f_.inRuns)
+      copy(f_.rowRuns, f_.columnRuns);
+    else
+      copy(f_.rowEntries, f_.columnEntries);
     bool natural = true;
     for (int i = 0; i < n_ && perm != nullptr; ++i) natural = natural && perm[i] == i;
     if (!natural) f_.order.assign(perm, perm + n_);
