@@ -5,8 +5,10 @@
 #include "dynamics/driven.hpp"        // printDrivenLSDE, driven_LSDE, driven_linear_integrate
 #include "dynamics/driver.hpp"        // Driver, alloc_driver, add_component
 #include "dynamics/free.hpp"          // printLSDE, LSDE, linear_integrate
+#include "dynamics/model.hpp"         // Model, DenseMatrices, SparseMatrices
 #include "dynamics/newmark.hpp"       // newmark_integrate
 #include "dynamics/simulate.hpp"      // RunSettings, simulate: a streamed run
+#include "dynamics/sparse_methods.hpp"  // simulateSparse, MassSolver
 #include "dynamics/system.hpp"        // SystemMatrix, the trajectory report
 #include "dynamics/verlet.hpp"        // multiVerlet, AccelerationFunction, Trajectory
 #include "input/bounds.hpp"           // the size, byte and memory checks of an input file
@@ -27,6 +29,9 @@
 #include "models/file_error.hpp"      // FileError: an input problem naming its file
 #include "models/harmonic_loads.hpp"  // readHarmonicLoads
 #include "models/matrix_market.hpp"   // readMatrixMarketMatrix, readMatrixMarketVector
+#include "models/model_files.hpp"     // ModelFiles, readModelFiles
+#include "sparse/csr_matrix.hpp"      // CsrMatrix, weightedSum
+#include "sparse/sparse_factor.hpp"   // SparseFactor, LdltFactors
 #include "quadrature/grid.hpp"        // ipow, n_dimensional_/two_dimensional_integrate_function
 #include "quadrature/newton_cotes.hpp"  // open/closed engines
 #include "quadrature/rules.hpp"         // milne, simpson, boole, doubleBoole, verlet
