@@ -151,6 +151,12 @@ TEST(Models, BadFilesAndOptionsFailWithOneLineNamingTheFile) {
        with({"--method", "newmark"}), 1,
        "lsde: M.mtx, K.mtx: the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate\n"},
       {{{"M.mtx", kTwo}, {"K.mtx", kTwo}}, with({"--x0", "missing.mtx"}), 1, ""},
+      // The readers' own messages, each naming its file and line.
+      {{{"M.mtx", "%%MatrixMarket matrix coordinate complex general\n"}, {"K.mtx", kTwo}}, model, 1, ""},
+      {{{"M.mtx", kTwo}, {"K.mtx", kHeader + "2 2 1\n3 1 1\n"}}, model, 1, ""},
+      {{{"M.mtx", kTwo}, {"K.mtx", "%%MatrixMarket matrix coordinate real symmetric\n2 2 1\n1 2 1\n"}}, model, 1, ""},
+      {{{"M.mtx", kTwo}, {"K.mtx", kTwo}, {"F.csv", "dof,amplitude,omega,phase\n3,1,1,0\n"}},
+       with({"--harmonic", "F.csv"}), 1, ""},
   };
   // clang-format on
   for (const Bad& c : cases) {
@@ -161,6 +167,11 @@ TEST(Models, BadFilesAndOptionsFailWithOneLineNamingTheFile) {
     EXPECT_EQ(r.out, "") << c.err;
     if (!c.err.empty()) {
       EXPECT_EQ(r.err, c.err);
+    } else if (c.status == 1) {  // the file named before the line, as FILE:LINE: or FILE:
+      EXPECT_TRUE(r.err.starts_with("lsde: " + c.files.back().first + ":") ||
+                  r.err.starts_with("lsde: " + c.files.front().first + ":") ||
+                  r.err.starts_with("lsde: missing.mtx:"))
+          << r.err;
     }
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), c.status == 2 ? 2 : 1) << r.err;
   }
