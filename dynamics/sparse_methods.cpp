@@ -51,7 +51,7 @@ std::function<void(std::span<const double>, std::span<double>)> adder(const CsrM
 }
 
 SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const double> x0,
-                               std::span<const double> v0, std::span<const Driver> drives,
+                               std::span<const double> v0, const ForceFunction& force,
                                const RunSettings& settings, const MassSolver& mass,
                                const StepObserver& observe) {
   const double dt = settings.dt;
@@ -59,13 +59,13 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
   std::optional<SparseFactor> effective =
       SparseFactor::factor(weightedSum(terms), SparseFactor::Allow::Any);
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
-  const HarmonicForce force(drives, n);
+  const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
   const NewmarkOperators ops{adder(s.m),
                              adder(s.c),
                              adder(s.k),
                              [&mass](std::span<double> b) { mass.solveInPlace(b); },
                              [&effective](std::span<double> b) { effective->solveInPlace(b); },
-                             std::cref(force)};
+                             force ? force : ForceFunction(zero)};
   newmarkSteps(ops, n, x0, v0, dt, settings.steps, observe);
   return SimulationStatus::Completed;
 }
@@ -74,9 +74,8 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
 // other two-rate step.
 class SparseAcceleration {
  public:
-  SparseAcceleration(const SparseMatrices& s, const MassSolver& mass,
-                     std::span<const Driver> drives, int n)
-      : s_(s), mass_(mass), force_(drives, n), n_(static_cast<std::size_t>(n)) {}
+  SparseAcceleration(const SparseMatrices& s, const MassSolver& mass, ForceFunction force, int n)
+      : s_(s), mass_(mass), force_(std::move(force)), n_(static_cast<std::size_t>(n)) {}
 
   std::vector<double> operator()(std::span<const double> x, std::span<const double> v, double t) {
     if (!haveStiffness_ || !std::equal(x.begin(), x.begin() + n_, positions_.begin())) {
@@ -86,7 +85,7 @@ class SparseAcceleration {
       haveStiffness_ = true;
     }
     std::vector<double> a(n_);
-    force_(t, a);
+    if (force_) force_(t, a);
     // −C·v fused with the rest; a diagonal M divides in the same pass.
     const std::vector<double>* diagonal = mass_.diagonal();
     s_.c.forEachRowProduct(v, [&](int i, double damping) {
@@ -100,7 +99,7 @@ class SparseAcceleration {
  private:
   const SparseMatrices& s_;
   const MassSolver& mass_;
-  HarmonicForce force_;
+  ForceFunction force_;
   std::size_t n_;
   std::vector<double> positions_, stiffness_;
   bool haveStiffness_ = false;
@@ -111,14 +110,14 @@ class SparseAcceleration {
 SimulationStatus simulateSparse(const SparseMatrices& s, int n,
                                 std::span<const double> initialPositions,
                                 std::span<const double> initialVelocities,
-                                std::span<const Driver> drives, const RunSettings& settings,
+                                const ForceFunction& force, const RunSettings& settings,
                                 const StepObserver& observe,
                                 const UnstableStepHandler& onUnstableStep) {
   n = std::max(n, 0);
   const std::optional<MassSolver> mass = MassSolver::make(s.m);
   if (!mass) return SimulationStatus::SingularMass;
   if (settings.method == Method::Newmark)
-    return newmarkSparse(s, n, initialPositions, initialVelocities, drives, settings, *mass,
+    return newmarkSparse(s, n, initialPositions, initialVelocities, force, settings, *mass,
                          observe);
   if (onUnstableStep) {
     SparseAcceleration free(s, *mass, {}, n);
@@ -129,7 +128,7 @@ SimulationStatus simulateSparse(const SparseMatrices& s, int n,
     if (const auto unstable = checkTwoRateStability(product, cost, n, settings.dt, settings.steps))
       onUnstableStep(*unstable);
   }
-  SparseAcceleration acceleration(s, *mass, drives, n);
+  SparseAcceleration acceleration(s, *mass, force, n);
   multiVerlet([&acceleration](std::span<const double> x, std::span<const double> v, double t,
                               int) { return acceleration(x, v, t); },
               n, initialPositions, initialVelocities, settings.dt, settings.steps, observe);
