@@ -64,6 +64,31 @@ paths() { grep -o "d='M[^']*" "$1"; }
 "$lsde" --dt 0.001 --steps 2000 --every 5 --format csv "$example" | "$plot" -o "$work/fine-csv.svg"
 [[ $(paths "$work/fine.svg") == "$(paths "$work/fine-csv.svg")" ]] || fail "--dt and --every misplace time"
 
+# A spectrum: PSa against the period on log axes, so that log-spaced periods are evenly spaced
+# pixels and the pixels' heights follow log PSa.
+printf 'a record\n\n\nNPTS= 6, DT= .02 SEC\n0.1 -0.3 0.2\n0.05 -0.1 0\n' >"$work/record.at2"
+"$lsde" spectrum --format csv "$work/record.at2" >"$work/spectrum.csv"
+"$plot" "$work/spectrum.csv" -o "$work/spectrum.svg" || fail "no plot of the spectrum"
+fit=$(awk -F, '
+  FNR == NR && FNR > 1 { psa[++rows] = log($4) }
+  FNR == NR { next }
+  /gnuplot_plot_1/ { curve = 1 }
+  curve && /<path / { reading = 1; path = "" }
+  reading {
+    path = path " " $0; if (!/\/>/) next
+    sub(/.*d=\047M/, "", path); sub(/\047.*/, "", path); gsub(/L/, " ", path)
+    count = split(path, vertex, /[ \t]+/)
+    for (i = 1; i <= count; i++) if (split(vertex[i], xy, ",") == 2) { x[++N] = xy[1]; y[N] = xy[2] }
+    exit
+  }
+  END {
+    for (i = 2; i < N; i++) if ((x[i + 1] - x[i]) - (x[i] - x[i - 1]) > 0.02 || (x[i] - x[i - 1]) - (x[i + 1] - x[i]) > 0.02) bent++
+    for (i = 1; i <= N; i++) { a += psa[i]; b += y[i]; aa += psa[i]^2; bb += y[i]^2; ab += psa[i]*y[i] }
+    r = (N*ab - a*b) / sqrt((N*aa - a*a) * (N*bb - b*b))
+    print N, rows, (bent ? "uneven" : "even"), (r < -0.99999 ? "log" : "linear")
+  }' "$work/spectrum.csv" "$work/spectrum.svg")
+[[ $fit == "100 100 even log" ]] || fail "the spectrum is not PSa against the period on log axes: $fit"
+
 expect "lsde-plot: no report lines or CSV rows in $example" "$plot" "$example" -o "$work/none.svg"
 [[ ! -e $work/none.svg ]] || fail "an image was written without report lines"
 expect "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
