@@ -64,6 +64,11 @@ paths() { grep -o "d='M[^']*" "$1"; }
 "$lsde" --dt 0.001 --steps 2000 --every 5 --format csv "$example" | "$plot" -o "$work/fine-csv.svg"
 [[ $(paths "$work/fine.svg") == "$(paths "$work/fine-csv.svg")" ]] || fail "--dt and --every misplace time"
 
+# The key of a CSV shows its own column names.
+"$lsde" --format csv --dofs 2 "$example" | "$plot" -o "$work/dof.svg" || fail "no plot of --dofs 2"
+[[ $(grep -o '>[xv][0-9]</tspan>' "$work/dof.svg" | tr '\n' ' ') == ">x2</tspan> >v2</tspan> " ]] ||
+  fail "the key does not name the CSV's columns"
+
 # A spectrum: PSa against the period on log axes, so that log-spaced periods are evenly spaced
 # pixels and the pixels' heights follow log PSa.
 printf 'a record\n\n\nNPTS= 6, DT= .02 SEC\n0.1 -0.3 0.2\n0.05 -0.1 0\n' >"$work/record.at2"
