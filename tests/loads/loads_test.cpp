@@ -94,7 +94,6 @@ TEST(Loads, MalformedFilesFailWithTheLineAndWhatIsWrong) {
       {kPeer + "NPTS=  0, DT= .01\n", false, "4: NPTS must be a whole number ≥ 1, found 0"},
       {kPeer + "-3 .01 NPTS, DT\n", false, "4: NPTS must be a whole number ≥ 1, found -3"},
       {kPeer + "NPTS= 3, DT= 0 SEC\n", false, "4: DT must be a finite number > 0, found 0"},
-      {kPeer + "NPTS= 3, DT= inf SEC\n", false, "4: DT must be a finite number > 0, found inf"},
       {npts + "1 2\n\n", false, "5: NPTS = 3 but the file holds 2 values"},
       {npts + "1 2x 3\n", false, "5: value 2 is not a finite number: \"2x\""},
       {npts + "1\n2 nan 3\n", false, "6: value 3 is not a finite number: \"nan\""},
@@ -107,15 +106,11 @@ TEST(Loads, MalformedFilesFailWithTheLineAndWhatIsWrong) {
       {"time,1\n", true, "1: expected the header \"t,DOF,…\", found \"time,1\""},
       {"t\n0\n", true, "1: the header \"t\" names no dof"},
       {"t,1,4\n", true, "1: dof 4 is outside 1 to 3"},
-      {"t,0\n", true, "1: dof 0 is outside 1 to 3"},
       {"t,x\n", true, "1: the header's \"x\" is not a dof number"},
       {"t,1\n0,1\n0,2\n", true, "3: the time 0 does not increase (the row before is at 0)"},
-      {"t,1\n0,1\n-1,2\n", true, "3: the time -1 does not increase (the row before is at 0)"},
       {"t,1,2\n0,1,2\n1,2\n", true, "3: expected 3 fields, as the header has, found 2"},
-      {"t,1\n0,1,\n", true, "2: expected 2 fields, as the header has, found 3"},
       {"t,1\n0,\n", true, "2: field 2 is empty"},
       {"t,1\nx,1\n", true, "2: the time is not a number: \"x\""},
-      {"t,1\n0,1e999\n", true, "2: field 2 is not finite: \"1e999\""},
   };
   for (const BadFile& c : cases) {
     const std::string path = fileWith(c.text);
