@@ -138,10 +138,10 @@ void writeCsv(const std::vector<SpectrumPoint>& points, OutputBuffer& out) {
 void writeReport(const SpectrumOptions& options, const GroundRecord& record,
                  const std::vector<SpectrumPoint>& points, OutputBuffer& out) {
   char line[160];
-  std::snprintf(
-      line, sizeof line, "Response spectrum of %s: %zu samples at dt = %g, scale %g, damping %g\n",
-      options.record.c_str(), record.samples.size(), record.dt, options.scale, options.damping);
-  out.text(line);
+  // The record's name may be long: it is not cut to the line.
+  std::snprintf(line, sizeof line, ": %zu samples at dt = %g, scale %g, damping %g\n",
+                record.samples.size(), record.dt, options.scale, options.damping);
+  out.text("Response spectrum of " + options.record + line);
   out.text("      period           Sd          PSv          PSa\n");
   for (const SpectrumPoint& p : points) {
     std::snprintf(line, sizeof line, "%12.6g %12.6g %12.6g %12.6g\n", p.period, p.sd, p.psv, p.psa);
