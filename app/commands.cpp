@@ -1,12 +1,14 @@
 #include "app/commands.hpp"
 
+#include "app/spectrum_command.hpp"
+
 namespace lsde::app {
 
 std::span<const Command> commands() {
   static const Command table[] = {
-      {"", nullptr},  // placeholder: the first command replaces it
+      {"spectrum", runSpectrum},
   };
-  return std::span<const Command>(table).subspan(1);
+  return table;
 }
 
 }  // namespace lsde::app

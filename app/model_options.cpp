@@ -10,7 +10,12 @@
 #include "app/option_values.hpp"
 #include "input/bounds.hpp"
 #include "input/cursor.hpp"
+#include "input/input_error.hpp"
 #include "input/input_file.hpp"
+#include "input/rows.hpp"
+#include "loads/ground_record.hpp"
+#include "loads/load_series.hpp"
+#include "models/matrix_market.hpp"
 
 namespace lsde::app {
 namespace {
@@ -34,6 +39,32 @@ std::array<double, 2> rayleighCoefficients(const std::string& text) {
   return ab;
 }
 
+// Reads the load files for a model of n coordinates into its series and ground.
+void readLoads(const LoadFiles& files, int n, Model& model) {
+  for (const std::string& path : files.series) model.series.push_back(readLoadSeries(path, n));
+  if (!files.ground) return;
+  std::vector<double> direction = files.direction
+                                      ? readMatrixMarketVector(*files.direction, n)
+                                      : std::vector<double>(static_cast<std::size_t>(n), 1.0);
+  model.ground =
+      GroundMotion{readGroundRecord(*files.ground), files.groundScale, std::move(direction)};
+}
+
+// The size an input file's first line gives, when the file could hold a system of that size;
+// otherwise nothing, and the input's reader says what is wrong.
+std::optional<int> sizeOf(const TextBuffer& text) {
+  TextBuffer first = text.substr(0, text.find('\n'));
+  if (first.empty()) return std::nullopt;
+  Cursor cursor(first);
+  try {
+    const int n = readSize(cursor);
+    requireFileHolds(n, countLines(text), text.size());
+    return n;
+  } catch (const InputError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 void addModelOptions(CLI::App& cli, ModelOptionTexts& texts) {
@@ -51,6 +82,44 @@ void addModelOptions(CLI::App& cli, ModelOptionTexts& texts) {
   cli.add_option("--harmonic", texts.harmonic,
                  "the force: a CSV dof,amplitude,omega,phase, one cosine a line (default: none)")
       ->type_name("LOADS.csv");
+  cli.add_option("--load-series", texts.loadSeries,
+                 "a force tabulated in time: a CSV t,DOF,… (1-based dofs), linear between rows, 0 "
+                 "outside; may be repeated")
+      ->type_name("SERIES.csv")
+      ->allow_extra_args(false);
+  cli.add_option("--ground-accel", texts.groundAccel,
+                 "the ground shakes with this record, a PEER .AT2 file or a CSV t,a; the state "
+                 "is then relative to the ground")
+      ->type_name("RECORD");
+  cli.add_option("--ground-scale", texts.groundScale,
+                 "multiplies the record, e.g. 9.81 for a record in g (default 1)")
+      ->type_name("S");
+  cli.add_option("--ground-direction", texts.groundDirection,
+                 "the influence vector ι, a Matrix Market n × 1 vector, or all: every "
+                 "coordinate moves with the ground (default)")
+      ->type_name("FILE|all");
+}
+
+LoadFiles loadFiles(const ModelOptionTexts& texts) {
+  LoadFiles files;
+  files.series = texts.loadSeries;
+  for (const std::string& path : files.series)
+    if (path.empty()) badValue("--load-series", "a file", path);
+  if (texts.groundAccel.empty()) {
+    if (!texts.groundScale.empty()) throw UsageError("--ground-scale needs --ground-accel");
+    if (!texts.groundDirection.empty()) throw UsageError("--ground-direction needs --ground-accel");
+    return files;
+  }
+  files.ground = texts.groundAccel;
+  if (!texts.groundScale.empty()) {
+    char* end = nullptr;
+    files.groundScale = std::strtod(texts.groundScale.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(files.groundScale))
+      badValue("--ground-scale", "a finite number", texts.groundScale);
+  }
+  if (!texts.groundDirection.empty() && texts.groundDirection != "all")
+    files.direction = texts.groundDirection;
+  return files;
 }
 
 std::optional<ModelFiles> modelFiles(const ModelOptionTexts& texts, bool inputGiven) {
@@ -76,9 +145,19 @@ std::optional<ModelFiles> modelFiles(const ModelOptionTexts& texts, bool inputGi
 }
 
 Model readModel(const ModelSource& source, bool echo) {
-  if (source.files) return readModelFiles(*source.files, physicalMemoryBytes());
+  if (source.files) {
+    Model model = readModelFiles(*source.files, physicalMemoryBytes());
+    readLoads(source.loads, model.n, model);
+    return model;
+  }
   TextBuffer text = source.input == "-" ? loadText(stdin) : loadText(source.input);
-  return toModel(readInputFile(text, physicalMemoryBytes(), echo));
+  Model loads;
+  const std::optional<int> n = sizeOf(text);
+  if (n) readLoads(source.loads, *n, loads);
+  Model model = toModel(readInputFile(text, physicalMemoryBytes(), echo));
+  model.series = std::move(loads.series);
+  model.ground = std::move(loads.ground);
+  return model;
 }
 
 std::string modelName(const ModelSource& source) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dynamics/model.hpp"
 #include "models/model_files.hpp"
@@ -12,28 +13,46 @@ class App;
 
 namespace lsde::app {
 
-/// The texts of the options that give a model as files.
+/// The texts of the options that give a model as files, and of the recorded loads on any model.
 struct ModelOptionTexts {
   std::string mass, stiffness, damping, rayleigh, x0, v0, harmonic;
+  std::vector<std::string> loadSeries;
+  std::string groundAccel, groundScale, groundDirection;
 };
 
-/// Adds --mass, --stiffness, --damping, --rayleigh, --x0, --v0 and --harmonic to cli.
+/// Adds --mass, --stiffness, --damping, --rayleigh, --x0, --v0 and --harmonic to cli, and
+/// --load-series, --ground-accel, --ground-scale and --ground-direction.
 void addModelOptions(CLI::App& cli, ModelOptionTexts& texts);
+
+/// Recorded loads, added to a model from any source.
+struct LoadFiles {
+  std::vector<std::string> series;    // CSV t,DOF,…
+  std::optional<std::string> ground;  // a .AT2 record or a CSV t,a
+  double groundScale = 1.0;
+  std::optional<std::string> direction;  // ι as a Matrix Market n × 1 vector; unset: all ones
+};
+
+/// The load files. Throws UsageError for a scale that is not a finite number, and for
+/// --ground-scale or --ground-direction without --ground-accel.
+LoadFiles loadFiles(const ModelOptionTexts& texts);
 
 /// The model files, or nothing when the model comes from an input file (inputGiven tells
 /// whether one was named). Throws UsageError for options that exclude each other or need
 /// --mass.
 std::optional<ModelFiles> modelFiles(const ModelOptionTexts& texts, bool inputGiven);
 
-/// Where a command's model comes from: files, or an input file ("-" for standard input).
+/// Where a command's model comes from: files, or an input file ("-" for standard input); and
+/// the recorded loads added to it.
 struct ModelSource {
   std::optional<ModelFiles> files;
   std::string input = "input.csv";
+  LoadFiles loads;
 };
 
-/// The model from its files, or from the input file, parsed and echoed when echo is true. The
-/// text buffer, as large as the file, is released on return, before the model's users need
-/// memory. Throws InputError or FileError for anything malformed.
+/// The model from its files, or from the input file, parsed and echoed when echo is true, with
+/// its recorded loads. The load files are read before the echo, so that a bad one leaves
+/// standard output empty. The text buffer, as large as the file, is released on return, before
+/// the model's users need memory. Throws InputError or FileError for anything malformed.
 Model readModel(const ModelSource& source, bool echo);
 
 /// The model's name in messages: its files, the input file, or <stdin>.

@@ -43,6 +43,7 @@ void apply(const OptionTexts& texts, ProgramOptions& options) {
     options.dofs = *ranges;
   }
   options.model.files = modelFiles(texts.model, !texts.positionals.empty());
+  options.model.loads = loadFiles(texts.model);
   // Further positional arguments are ignored, as they always were.
   if (!texts.positionals.empty()) options.model.input = texts.positionals.front();
   options.echo = !texts.noEcho && options.format == Format::Report;

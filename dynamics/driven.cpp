@@ -1,5 +1,7 @@
 #include "dynamics/driven.hpp"
 
+#include <algorithm>
+
 #include "matrix/algebra.hpp"
 
 namespace lsde {
@@ -39,11 +41,24 @@ void driven_linear_integrate(SystemProduct& system, std::span<const double> init
                              std::span<const double> initialVelocities, int n, double dt, int steps,
                              const Matrix& inverseMass, std::span<const Driver> drives,
                              const StepObserver& observe) {
+  const auto force = [drives](double t, std::span<double> f) {
+    const std::vector<double> values = driveForce(drives, t, static_cast<int>(f.size()));
+    std::copy(values.begin(), values.end(), f.begin());
+  };
+  driven_linear_integrate(system, initialPositions, initialVelocities, n, dt, steps, inverseMass,
+                          ForceFunction(force), observe);
+}
+
+void driven_linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, const ForceFunction& forceAt,
+                             const StepObserver& observe) {
   // Both products skip the zero entries of S and M⁻¹; each step then costs O(non-zeros).
   const SparseRows inverse(inverseMass, n, n);
   const auto g = [&](std::span<const double> x, std::span<const double> v, double t, int size) {
     std::vector<double> a = system(x, v);
-    const std::vector<double> force = driveForce(drives, t, size);
+    std::vector<double> force(static_cast<std::size_t>(std::max(size, 0)));
+    forceAt(t, force);
     const std::vector<double> m = inverse.multiply(force);
     for (int i = 0; i < size; ++i) a[i] = m[i] + a[i];
     return a;

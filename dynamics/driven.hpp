@@ -42,4 +42,11 @@ void driven_linear_integrate(SystemProduct& system, std::span<const double> init
                              const Matrix& inverseMass, std::span<const Driver> drives,
                              const StepObserver& observe);
 
+/// The same under any force (a model's ModelForce, say): M⁻¹ is applied to the n entries force
+/// writes at each step's time. A HarmonicForce gives the drive table's bits.
+void driven_linear_integrate(SystemProduct& system, std::span<const double> initialPositions,
+                             std::span<const double> initialVelocities, int n, double dt, int steps,
+                             const Matrix& inverseMass, const ForceFunction& force,
+                             const StepObserver& observe);
+
 }  // namespace lsde

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,9 @@ std::vector<double> driveForce(std::span<const Driver> drives, double t, int n);
 }  // namespace lsde
 
 namespace lsde {
+
+/// A force at a time: writes F(t) over all n entries of force. An empty one is no force.
+using ForceFunction = std::function<void(double t, std::span<double> force)>;
 
 /// The force vector of a drive table evaluated again and again, with driveForce's bits: only the
 /// coordinates that have components are computed, so a large model with a few loaded

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <variant>
 #include <vector>
 
 #include "dynamics/driver.hpp"
+#include "dynamics/loads.hpp"
 #include "matrix/matrix.hpp"
 #include "sparse/csr_matrix.hpp"
 
@@ -30,6 +32,9 @@ struct Model {
   std::vector<Driver> drives;  // the harmonic force, one record per coordinate; empty: none
   std::vector<double> positions;
   std::vector<double> velocities;
+  // Initialized here, so that a model listing only the members above is complete.
+  std::vector<LoadSeries> series = {};                // tabulated forces, added to the drives
+  std::optional<GroundMotion> ground = std::nullopt;  // a shaking ground's effective force, too
 };
 
 }  // namespace lsde

@@ -43,6 +43,16 @@ SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matri
                                    std::span<const double> initialVelocities,
                                    std::span<const Driver> drives, double dt, int steps,
                                    const StepObserver& observe) {
+  const HarmonicForce force(drives, std::max(n, 0));
+  return newmark_integrate_force(M, C, K, n, initialPositions, initialVelocities, std::cref(force),
+                                 dt, steps, observe);
+}
+
+SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const Matrix& K, int n,
+                                         std::span<const double> initialPositions,
+                                         std::span<const double> initialVelocities,
+                                         const ForceFunction& force, double dt, int steps,
+                                         const StepObserver& observe) {
   n = std::max(n, 0);
   // The products skip the zero entries of M and C: a chain costs O(n) per step. They also check
   // the three matrices' sizes before anything is read.
@@ -68,13 +78,14 @@ SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matri
     const std::vector<double> x = LuDecomposition(M, n).solve(b);
     std::copy(x.begin(), x.end(), b.begin());
   };
-  const HarmonicForce force(drives, n);
+  // newmarkSteps writes every entry of the force: an empty function is a zero one.
+  const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
   const NewmarkOperators ops{adder(mass),
                              adder(damping),
                              adder(stiffness),
                              solveMass,
                              solver(*effective),
-                             std::cref(force),
+                             force ? force : ForceFunction(zero),
                              {},
                              {}};  // the products apart: a dense M and C are read in place
   newmarkSteps(ops, n, initialPositions, initialVelocities, dt, steps, observe);

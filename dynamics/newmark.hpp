@@ -24,4 +24,12 @@ SimulationStatus newmark_integrate(const Matrix& M, const Matrix& C, const Matri
                                    std::span<const Driver> drives, double dt, int steps,
                                    const StepObserver& observe);
 
+/// newmark_integrate under any force (a model's ModelForce, say), evaluated at the same times; a
+/// HarmonicForce gives the drive table's bits.
+SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const Matrix& K, int n,
+                                         std::span<const double> initialPositions,
+                                         std::span<const double> initialVelocities,
+                                         const ForceFunction& force, double dt, int steps,
+                                         const StepObserver& observe);
+
 }  // namespace lsde

@@ -56,11 +56,13 @@ std::function<void(std::span<const double>, std::span<double>)> adder(const CsrM
 // vectors. The force vector keeps its zeros from step to step.
 class SparseStepLoad {
  public:
-  SparseStepLoad(const SparseMatrices& s, std::span<const Driver> drives, int n)
-      : s_(s), force_(drives, n), f_(static_cast<std::size_t>(n), 0.0) {}
+  SparseStepLoad(const SparseMatrices& s, const ForceFunction& force, int n)
+      : s_(s), force_(force), f_(static_cast<std::size_t>(n), 0.0) {}
 
-  // The force at t, before the rows are asked for.
-  void prepare(double t) { force_.update(t, f_); }
+  // The force at t, before the rows are asked for; none leaves it zero.
+  void prepare(double t) {
+    if (force_) force_(t, f_);
+  }
 
   double row(int i, const NewmarkWeights& w, std::span<const double> x, std::span<const double> v,
              std::span<const double> a) const {
@@ -88,12 +90,12 @@ class SparseStepLoad {
 
  private:
   const SparseMatrices& s_;
-  HarmonicForce force_;
+  const ForceFunction& force_;
   std::vector<double> f_;
 };
 
 SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const double> x0,
-                               std::span<const double> v0, std::span<const Driver> drives,
+                               std::span<const double> v0, const ForceFunction& force,
                                const RunSettings& settings, const MassSolver& mass,
                                const StepObserver& observe) {
   const double dt = settings.dt;
@@ -101,8 +103,9 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
   std::optional<SparseFactor> effective =
       SparseFactor::factor(weightedSum(terms), SparseFactor::Allow::Any);
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
-  const HarmonicForce force(drives, n);
-  SparseStepLoad stepLoad(s, drives, n);
+  // newmarkSteps writes every entry of the force: an empty function is a zero one.
+  const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
+  SparseStepLoad stepLoad(s, force, n);
   // With Cholesky factors, each row's right-hand side and each coordinate's update ride along
   // the two sweeps of the solve, whose chains of dependent operations leave room for them.
   const LdltFactors* ldlt = effective->ldlt();
@@ -127,7 +130,7 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
                        adder(s.k),
                        [&mass](std::span<double> b) { mass.solveInPlace(b); },
                        [&effective](std::span<double> b) { effective->solveInPlace(b); },
-                       std::cref(force),
+                       force ? force : ForceFunction(zero),
                        std::ref(stepLoad),
                        {}};
   if (ldlt) ops.fusedStep = fusedStep;
@@ -139,9 +142,8 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
 // other two-rate step.
 class SparseAcceleration {
  public:
-  SparseAcceleration(const SparseMatrices& s, const MassSolver& mass,
-                     std::span<const Driver> drives, int n)
-      : s_(s), mass_(mass), force_(drives, n), n_(static_cast<std::size_t>(n)) {}
+  SparseAcceleration(const SparseMatrices& s, const MassSolver& mass, ForceFunction force, int n)
+      : s_(s), mass_(mass), force_(std::move(force)), n_(static_cast<std::size_t>(n)) {}
 
   std::vector<double> operator()(std::span<const double> x, std::span<const double> v, double t) {
     if (!haveStiffness_ || !std::equal(x.begin(), x.begin() + n_, positions_.begin())) {
@@ -151,7 +153,7 @@ class SparseAcceleration {
       haveStiffness_ = true;
     }
     std::vector<double> a(n_);
-    force_(t, a);
+    if (force_) force_(t, a);
     // −C·v fused with the rest; a diagonal M divides in the same pass.
     const std::vector<double>* diagonal = mass_.diagonal();
     s_.c.forEachRowProduct(v, [&](int i, double damping) {
@@ -165,7 +167,7 @@ class SparseAcceleration {
  private:
   const SparseMatrices& s_;
   const MassSolver& mass_;
-  HarmonicForce force_;
+  ForceFunction force_;
   std::size_t n_;
   std::vector<double> positions_, stiffness_;
   bool haveStiffness_ = false;
@@ -176,14 +178,14 @@ class SparseAcceleration {
 SimulationStatus simulateSparse(const SparseMatrices& s, int n,
                                 std::span<const double> initialPositions,
                                 std::span<const double> initialVelocities,
-                                std::span<const Driver> drives, const RunSettings& settings,
+                                const ForceFunction& force, const RunSettings& settings,
                                 const StepObserver& observe,
                                 const UnstableStepHandler& onUnstableStep) {
   n = std::max(n, 0);
   const std::optional<MassSolver> mass = MassSolver::make(s.m);
   if (!mass) return SimulationStatus::SingularMass;
   if (settings.method == Method::Newmark)
-    return newmarkSparse(s, n, initialPositions, initialVelocities, drives, settings, *mass,
+    return newmarkSparse(s, n, initialPositions, initialVelocities, force, settings, *mass,
                          observe);
   if (onUnstableStep) {
     SparseAcceleration free(s, *mass, {}, n);
@@ -194,7 +196,7 @@ SimulationStatus simulateSparse(const SparseMatrices& s, int n,
     if (const auto unstable = checkTwoRateStability(product, cost, n, settings.dt, settings.steps))
       onUnstableStep(*unstable);
   }
-  SparseAcceleration acceleration(s, *mass, drives, n);
+  SparseAcceleration acceleration(s, *mass, force, n);
   multiVerlet([&acceleration](std::span<const double> x, std::span<const double> v, double t,
                               int) { return acceleration(x, v, t); },
               n, initialPositions, initialVelocities, settings.dt, settings.steps, observe);

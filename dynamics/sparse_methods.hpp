@@ -31,10 +31,11 @@ class MassSolver {
 /// acceleration M⁻¹·(F − K·x − C·v). Each step costs O(non-zeros of the matrices and factors);
 /// products run on the worker threads and the bits are the same for every thread count.
 /// SingularMass when M is singular or indefinite, SingularNewmarkMatrix when K̂ is singular.
+/// force writes F(t) (a model's ModelForce); an empty one is no force.
 SimulationStatus simulateSparse(const SparseMatrices& matrices, int n,
                                 std::span<const double> initialPositions,
                                 std::span<const double> initialVelocities,
-                                std::span<const Driver> drives, const RunSettings& settings,
+                                const ForceFunction& force, const RunSettings& settings,
                                 const StepObserver& observe,
                                 const UnstableStepHandler& onUnstableStep = {});
 

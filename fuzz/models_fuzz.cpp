@@ -1,7 +1,10 @@
 // Fuzz target: arbitrary bytes as a model file, read as a Matrix Market matrix, as a Matrix
-// Market vector of kOrder values and as harmonic loads for kOrder dofs. The only defined
-// outcomes are a value of the promised shape or a FileError that names the file, on a line the
-// file has, in a message that fits on one line; anything else is a fault.
+// Market vector of kOrder values, as harmonic loads and as a load series for kOrder dofs, and as
+// a ground record (.AT2 or CSV). The only defined outcomes are a value of the promised shape or
+// a FileError that names the file, on a line the file has, in a message that fits on one line;
+// anything else is a fault.
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +12,8 @@
 #include <string_view>
 
 #include "input/cursor.hpp"
+#include "loads/ground_record.hpp"
+#include "loads/load_series.hpp"
 #include "models/file_error.hpp"
 #include "models/harmonic_loads.hpp"
 #include "models/matrix_market.hpp"
@@ -50,6 +55,25 @@ void checkMatrix(const lsde::CsrMatrix& a) {
   }
 }
 
+bool allFinite(const std::vector<double>& values) {
+  return std::all_of(values.begin(), values.end(), [](double x) { return std::isfinite(x); });
+}
+
+void checkSeries(const lsde::LoadSeries& s) {
+  if (s.dofs.empty() || s.values.size() != s.times.size() * s.dofs.size())
+    fault("series of the wrong shape");
+  for (const int dof : s.dofs)
+    if (dof < 0 || dof >= kOrder) fault("series dof outside the model");
+  for (std::size_t r = 1; r < s.times.size(); ++r)
+    if (!(s.times[r] > s.times[r - 1])) fault("series times do not increase");
+  if (!allFinite(s.times) || !allFinite(s.values)) fault("series value not finite");
+}
+
+void checkRecord(const lsde::GroundRecord& r) {
+  if (!(r.dt > 0) || !std::isfinite(r.dt) || r.samples.empty() || !allFinite(r.samples))
+    fault("record of the wrong shape");
+}
+
 // Runs read; a FileError is checked, anything else thrown ends the run as a fault.
 template <class Read>
 void attempt(const std::string& path, long long lines, Read read) {
@@ -82,5 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fault("drive record count does not match its arrays");
     }
   });
+  attempt(path, lines, [&] { checkSeries(lsde::readLoadSeries(path, kOrder, kMemoryBudget)); });
+  attempt(path, lines, [&] { checkRecord(lsde::readGroundRecord(path, kMemoryBudget)); });
   return 0;
 }

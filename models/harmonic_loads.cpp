@@ -18,14 +18,6 @@ constexpr std::array<std::string_view, 4> kColumns = {"dof", "amplitude", "omega
 // A component's three doubles, with room for its record's arrays to double as they grow.
 constexpr std::uint64_t kBytesPerLoad = 2 * 3 * sizeof(double);
 
-// A field without the blanks around it.
-std::string_view trimmed(const Field& field) {
-  const char* begin = skipBlanks(field.begin);
-  const char* end = field.end;
-  while (end != begin && isFieldBlank(end[-1])) --end;
-  return {begin, static_cast<std::size_t>(end - begin)};
-}
-
 bool isHeader(const Line& line) {
   const std::vector<Field> fields = splitFields(line);
   if (fields.size() != kColumns.size()) return false;

@@ -18,6 +18,13 @@ std::string_view fieldAt(const char* p, const char* end) {
   return {p, static_cast<std::size_t>(stop - p)};
 }
 
+std::string_view trimmed(const Field& field) {
+  const char* begin = skipBlanks(field.begin);
+  const char* end = field.end;
+  while (end != begin && isFieldBlank(end[-1])) --end;
+  return {begin, static_cast<std::size_t>(end - begin)};
+}
+
 bool atEmptyLine(const Cursor& cursor) {
   const char* p = cursor.pos;
   return *p == '\r' ? p + 1 == cursor.end || p[1] == '\n' : *p == '\n';

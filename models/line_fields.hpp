@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "input/cursor.hpp"
+#include "input/fields.hpp"
 
 namespace lsde {
 
@@ -17,6 +18,9 @@ const char* skipBlanks(const char* p);
 
 /// The field at p: up to the next blank or end.
 std::string_view fieldAt(const char* p, const char* end);
+
+/// A comma-separated field without the blanks around it.
+std::string_view trimmed(const Field& field);
 
 /// An empty line at the cursor: a line feed, or a carriage return before one or at the end.
 /// The cursor must not be at the end.

@@ -5,10 +5,13 @@
 #include "dynamics/driven.hpp"        // printDrivenLSDE, driven_LSDE, driven_linear_integrate
 #include "dynamics/driver.hpp"        // Driver, alloc_driver, add_component
 #include "dynamics/free.hpp"          // printLSDE, LSDE, linear_integrate
+#include "dynamics/loads.hpp"         // LoadSeries, GroundRecord, GroundMotion
 #include "dynamics/model.hpp"         // Model, DenseMatrices, SparseMatrices
+#include "dynamics/model_force.hpp"   // ModelForce: a model's F(t)
 #include "dynamics/newmark.hpp"       // newmark_integrate
 #include "dynamics/simulate.hpp"      // RunSettings, simulate: a streamed run
 #include "dynamics/sparse_methods.hpp"  // simulateSparse, MassSolver
+#include "dynamics/spectrum.hpp"      // responseSpectrum, logSpacedPeriods
 #include "dynamics/system.hpp"        // SystemMatrix, the trajectory report
 #include "dynamics/verlet.hpp"        // multiVerlet, AccelerationFunction, Trajectory
 #include "input/bounds.hpp"           // the size, byte and memory checks of an input file
@@ -21,6 +24,8 @@
 #include "io/trajectory_writers.hpp"  // ReportWriter, CsvWriter
 #include "list/list.hpp"              // Node, List, insertFront, insertRear, ...
 #include "list/sort.hpp"              // split, mergeSortInt/Float/Double, printAllInt/Float/Double
+#include "loads/ground_record.hpp"    // readGroundRecord: PEER .AT2 or CSV t,a
+#include "loads/load_series.hpp"      // readLoadSeries: CSV t,DOF,…
 #include "matrix/algebra.hpp"         // det, adjoint, alloc_inverse_matrix, products
 #include "matrix/lu.hpp"              // LuDecomposition, luAdjugate
 #include "matrix/matrix.hpp"          // Matrix

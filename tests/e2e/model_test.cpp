@@ -58,21 +58,6 @@ std::vector<std::string> writeModel(const std::string& example, const std::strin
           "--x0",   "x0.mtx", "--v0",      "v0.mtx", "--harmonic",  "loads.csv"};
 }
 
-// The CSV rows as numbers, the header apart.
-std::vector<std::vector<double>> csvRows(const std::string& csv, std::string* header = nullptr) {
-  std::istringstream lines(csv);
-  std::string line;
-  std::getline(lines, line);
-  if (header) *header = line;
-  std::vector<std::vector<double>> rows;
-  while (std::getline(lines, line)) {
-    std::replace(line.begin(), line.end(), ',', ' ');
-    std::istringstream fields(line);
-    rows.emplace_back(std::istream_iterator<double>(fields), std::istream_iterator<double>());
-  }
-  return rows;
-}
-
 TEST(Models, ExamplesAsMatrixMarketFilesAgreeWithTheirDenseRunsAndDofsPickColumns) {
   const std::vector<std::string> csv = {"--method", "newmark", "--format", "csv", "--every", "1"};
   for (const std::string name :

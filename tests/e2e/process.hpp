@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "support.hpp"
 
@@ -32,6 +33,22 @@ inline void writeFile(const std::string& path, const std::string& content) {
 /// The checked-in examples' folder, and the two-mass example input as text.
 inline const std::string kExamples = LSDE_EXAMPLES "/",
                          kTwoMasses = readFile(kExamples + "two-masses.csv");
+
+/// The rows of a CSV as numbers, the header apart.
+inline std::vector<std::vector<double>> csvRows(const std::string& csv,
+                                                std::string* header = nullptr) {
+  std::istringstream lines(csv);
+  std::string line;
+  std::getline(lines, line);
+  if (header) *header = line;
+  std::vector<std::vector<double>> rows;
+  while (std::getline(lines, line)) {
+    std::replace(line.begin(), line.end(), ',', ' ');
+    std::istringstream fields(line);
+    rows.emplace_back(std::istream_iterator<double>(fields), std::istream_iterator<double>());
+  }
+  return rows;
+}
 
 /// A fresh scratch directory; all of them are removed when the test program ends.
 inline std::string scratchDir() {

@@ -64,6 +64,30 @@ paths() { grep -o "d='M[^']*" "$1"; }
 "$lsde" --dt 0.001 --steps 2000 --every 5 --format csv "$example" | "$plot" -o "$work/fine-csv.svg"
 [[ $(paths "$work/fine.svg") == "$(paths "$work/fine-csv.svg")" ]] || fail "--dt and --every misplace time"
 
+# The key of a CSV shows its own column names.
+"$lsde" --format csv --dofs 2 "$example" | "$plot" -o "$work/dof.svg" || fail "no plot of --dofs 2"
+[[ $(grep -o '>[xv][0-9]</tspan>' "$work/dof.svg" | tr '\n' ' ') == ">x2</tspan> >v2</tspan> " ]] ||
+  fail "the key does not name the CSV's columns"
+
+# A spectrum: PSa against the period on log axes, so that the pixels follow log T and log PSa.
+printf 'a record\n\n\nNPTS= 6, DT= .02 SEC\n0.1 -0.3 0.2\n0.05 -0.1 0\n' >"$work/record.at2"
+"$lsde" spectrum --format csv "$work/record.at2" >"$work/spectrum.csv"
+"$plot" "$work/spectrum.csv" -o "$work/spectrum.svg" || fail "no plot of the spectrum"
+fit=$(awk -F, '
+  function r(p, q,    i, a, b, aa, bb, ab) {  # the correlation of p and q
+    for (i = 1; i <= N; i++) { a += p[i]; b += q[i]; aa += p[i]^2; bb += q[i]^2; ab += p[i]*q[i] }
+    return (N*ab - a*b) / sqrt((N*aa - a*a) * (N*bb - b*b)) }
+  FNR == NR { if (FNR > 1) { period[++rows] = log($1); psa[rows] = log($4) }; next }
+  /gnuplot_plot_1/ { curve = 1 }
+  curve { path = path " " $0; if (/\/>/ && path ~ /d=\047M/) exit }
+  END {
+    sub(/.*d=\047M/, "", path); sub(/\047.*/, "", path); gsub(/L/, " ", path)
+    n = split(path, v, /[ \t]+/)
+    for (i = 1; i <= n; i++) if (split(v[i], xy, ",") == 2) { x[++N] = xy[1]; y[N] = -xy[2] }
+    print N, rows, (r(period, x) > 0.99999 && r(psa, y) > 0.99999 ? "log-log" : "not log-log")
+  }' "$work/spectrum.csv" "$work/spectrum.svg")
+[[ $fit == "100 100 log-log" ]] || fail "the spectrum is not PSa against the period on log axes: $fit"
+
 expect "lsde-plot: no report lines or CSV rows in $example" "$plot" "$example" -o "$work/none.svg"
 [[ ! -e $work/none.svg ]] || fail "an image was written without report lines"
 expect "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
