@@ -156,10 +156,12 @@ class SparseAcceleration {
     if (force_) force_(t, a);
     // −C·v fused with the rest; a diagonal M divides in the same pass.
     const std::vector<double>* diagonal = mass_.diagonal();
-    s_.c.forEachRowProduct(v, [&](int i, double damping) {
-      a[i] = a[i] - stiffness_[i] - damping;
-      if (diagonal) a[i] = a[i] / (*diagonal)[i];
-    });
+    s_.c.forEachRowProduct(
+        v, [](int) { return 0.0; },
+        [&](int i, double damping) {
+          a[i] = a[i] - stiffness_[i] - damping;
+          if (diagonal) a[i] = a[i] / (*diagonal)[i];
+        });
     if (!diagonal) mass_.solveInPlace(a);
     return a;
   }

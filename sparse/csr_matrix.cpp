@@ -95,18 +95,8 @@ void CsrMatrix::accumulate(std::span<const double> v, std::span<double> sums) co
     throw std::invalid_argument("CsrMatrix::accumulate: " + std::to_string(v.size()) +
                                 " values and " + std::to_string(sums.size()) + " sums for a " +
                                 std::to_string(rows_) + " × " + std::to_string(cols_) + " matrix");
-  const std::size_t* start = rowStart_.data();
-  const int* column = columns_.data();
-  const double* value = values_.data();
-  forEachRange(rows_, values_.size() + static_cast<std::size_t>(rows_), 64,
-               [&](int begin, int end) {
-                 for (int r = begin; r < end; ++r) {
-                   double sum = sums[r];
-                   for (std::size_t e = start[r]; e < start[r + 1]; ++e)
-                     sum = sum + value[e] * v[column[e]];
-                   sums[r] = sum;
-                 }
-               });
+  forEachRowProduct(
+      v, [sums](int r) { return sums[r]; }, [sums](int r, double sum) { sums[r] = sum; });
 }
 
 std::vector<double> CsrMatrix::multiply(std::span<const double> v) const {

@@ -52,19 +52,19 @@ class CsrMatrix {
   void accumulate(std::span<const double> v, std::span<double> sums) const;
   /// The product a·v: accumulate from zero sums.
   std::vector<double> multiply(std::span<const double> v) const;
-  /// Calls finish(r, s) for every row r, where s is row r's sum a[r][c]·v[c] from 0.0 in column
-  /// order, the rows shared among the worker threads: a product fused with what uses it.
-  /// v must hold cols entries.
-  template <class Finish>
-  void forEachRowProduct(std::span<const double> v, Finish&& finish) const {
-    const std::size_t* start = rowStart_.data();
+  /// Calls finish(r, s) for every row r, where s is row r's sum a[r][c]·v[c] in column order
+  /// continued from start(r), the rows shared among the worker threads: a product fused with
+  /// what uses it. v must hold cols entries.
+  template <class Start, class Finish>
+  void forEachRowProduct(std::span<const double> v, Start&& start, Finish&& finish) const {
+    const std::size_t* first = rowStart_.data();
     const int* column = columns_.data();
     const double* value = values_.data();
     forEachRange(rows_, values_.size() + static_cast<std::size_t>(rows_), 64,
                  [&](int begin, int end) {
                    for (int r = begin; r < end; ++r) {
-                     double sum = 0.0;
-                     for (std::size_t e = start[r]; e < start[r + 1]; ++e)
+                     double sum = start(r);
+                     for (std::size_t e = first[r]; e < first[r + 1]; ++e)
                        sum = sum + value[e] * v[column[e]];
                      finish(r, sum);
                    }
