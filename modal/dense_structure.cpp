@@ -1,0 +1,101 @@
+// The dense storage: Eigen's symmetric eigensolver and LAPACK's complex LU (zgesv).
+#include <algorithm>
+#include <complex>
+#include <string>
+
+#include <Eigen/Cholesky>
+#include <Eigen/Eigenvalues>
+
+#define lapack_complex_float std::complex<float>
+#define lapack_complex_double std::complex<double>
+#include <lapacke.h>
+
+#include "matrix/algebra.hpp"
+#include "modal/storage.hpp"
+
+namespace lsde::modal_detail {
+namespace {
+
+class DenseStructure : public Structure {
+ public:
+  DenseStructure(const DenseMatrices& matrices, int n) : matrices_(matrices), n_(n) {}
+
+  int size() const override { return n_; }
+
+  void forEachEntry(Part part, const std::function<void(int, int, double)>& visit) const override {
+    const Matrix& a = matrix(part);
+    for (int r = 0; r < n_; ++r)
+      for (int c = 0; c < n_; ++c) visit(r, c, a[r][c]);
+  }
+
+  double entry(Part part, int row, int col) const override { return matrix(part)[row][col]; }
+
+  void multiply(Part part, std::span<const double> x, std::span<double> y) const override {
+    const std::vector<double> product = alloc_vector_matrix_multiply(matrix(part), x, n_, n_);
+    std::copy_n(product.begin(), n_, y.begin());
+  }
+
+  Eigenpairs lowestEigenpairs(int count) const override {
+    return denseEigenpairs(byColumns(matrices_.k), byColumns(matrices_.m), n_, count);
+  }
+
+  void solveDynamic(double omega, std::span<const std::complex<double>> f,
+                    std::span<std::complex<double>> x) const override {
+    const auto n = static_cast<std::size_t>(n_);
+    const double omega2 = omega * omega;
+    std::vector<std::complex<double>> a(n * n);  // by columns, as LAPACK takes it
+    for (std::size_t r = 0; r < n; ++r)
+      for (std::size_t c = 0; c < n; ++c)
+        a[c * n + r] = {matrices_.k[r][c] - omega2 * matrices_.m[r][c], omega * matrices_.c[r][c]};
+    std::copy_n(f.begin(), n, x.begin());
+    std::vector<lapack_int> pivots(n);
+    const lapack_int info =
+        LAPACKE_zgesv(LAPACK_COL_MAJOR, n_, 1, a.data(), n_, pivots.data(), x.data(), n_);
+    if (info != 0) throw ModalError(singularDynamicStiffness(omega, info < 0));
+  }
+
+ private:
+  const Matrix& matrix(Part part) const {
+    return part == Part::Mass ? matrices_.m : part == Part::Damping ? matrices_.c : matrices_.k;
+  }
+  std::vector<double> byColumns(const Matrix& a) const {
+    const auto n = static_cast<std::size_t>(n_);
+    std::vector<double> columns(n * n);
+    for (std::size_t r = 0; r < n; ++r)
+      for (std::size_t c = 0; c < n; ++c) columns[c * n + r] = a[r][c];
+    return columns;
+  }
+
+  const DenseMatrices& matrices_;
+  int n_;
+};
+
+}  // namespace
+
+std::unique_ptr<Structure> denseStructure(const DenseMatrices& matrices, int n) {
+  return std::make_unique<DenseStructure>(matrices, n);
+}
+
+// K·φ = λ·M·φ with M = L·Lᵀ becomes the standard problem L⁻¹·K·L⁻ᵀ·v = λ·v, φ = L⁻ᵀ·v.
+Eigenpairs denseEigenpairs(std::vector<double> k, std::vector<double> m, int n, int count) {
+  const Eigen::Map<const Eigen::MatrixXd> kMap(k.data(), n, n), mMap(m.data(), n, n);
+  const Eigen::LLT<Eigen::MatrixXd> cholesky(mMap);
+  const auto pivots = cholesky.matrixLLT().diagonal();
+  const double pivotRatio = pivots.minCoeff() / pivots.maxCoeff();  // of L: M's is its square
+  if (cholesky.info() != Eigen::Success || singularForSize(pivotRatio * pivotRatio, n))
+    throw ModalError("the mass matrix M is singular or not positive definite");
+  Eigen::MatrixXd reduced = kMap.selfadjointView<Eigen::Lower>();
+  cholesky.matrixL().solveInPlace(reduced);
+  cholesky.matrixU().solveInPlace<Eigen::OnTheRight>(reduced);
+  const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> solver(reduced);
+  if (solver.info() != Eigen::Success)
+    throw ModalError("the eigensolver did not converge (are M and K finite?)");
+  Eigen::MatrixXd vectors = solver.eigenvectors().leftCols(count);
+  cholesky.matrixU().solveInPlace(vectors);
+  Eigenpairs pairs;
+  pairs.values.assign(solver.eigenvalues().data(), solver.eigenvalues().data() + count);
+  pairs.vectors.assign(vectors.data(), vectors.data() + vectors.size());
+  return pairs;
+}
+
+}  // namespace lsde::modal_detail
