@@ -1,12 +1,16 @@
 #include "app/commands.hpp"
 
+#include "app/frf_command.hpp"
+#include "app/modes_command.hpp"
+
 namespace lsde::app {
 
 std::span<const Command> commands() {
   static const Command table[] = {
-      {"", nullptr},  // placeholder: the first command replaces it
+      {"modes", runModes},
+      {"frf", runFrf},
   };
-  return std::span<const Command>(table).subspan(1);
+  return table;
 }
 
 }  // namespace lsde::app
