@@ -13,7 +13,7 @@ namespace lsde::app {
 void addAnalysisOptions(CLI::App& cli, AnalysisTexts& texts, const std::string& dofsHelp) {
   cli.add_option("model", texts.input,
                  "the input file, - for standard input (default input.csv), or none with --mass")
-      ->type_name("MODEL");
+      ->type_name("INPUT");
   addModelOptions(cli, texts.model);
   cli.add_option("--dofs", texts.dofs, dofsHelp)->type_name("LIST");
   cli.add_option("--format", texts.format,

@@ -81,8 +81,8 @@ int modes(const ModesOptions& options) {
   std::vector<double> direction;
   if (options.direction) direction = readMatrixMarketVector(*options.direction, model.n);
   if (options.count > model.n)
-    std::fprintf(stderr, "lsde: note: the model has n = %d modes; all %d are given\n", model.n,
-                 model.n);
+    std::fprintf(stderr, "lsde: note: --count %d is more than n = %d; all %d modes are given\n",
+                 options.count, model.n, model.n);
   const NaturalModes found = naturalModes(model, options.count, direction);
   {
     OutputBuffer out(target.stream());
