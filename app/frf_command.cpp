@@ -114,24 +114,27 @@ int frf(const FrfOptions& options) {
   OutputTarget target(options.common.output);
   const Model model = readModel(options.common.model, false);
   const std::vector<int> dofs = selectDofs(options.common.dofs, model.n);
-  ResponseTable table(target.stream(), dofs, options.common.format);
+  std::optional<ResponseTable> table;  // begun with the first row: a failure before prints nothing
+  const auto row = [&](double omega, std::span<const std::complex<double>> x) {
+    if (!table) table.emplace(target.stream(), dofs, options.common.format);
+    table->row(omega, x);
+  };
   if (options.sweep) {
     const std::vector<std::complex<double>> force = forcePattern(model.drives, model.n);
     if (std::all_of(force.begin(), force.end(), [](auto f) { return f == 0.0; }))
       throw InputError(0, "the model has no force: every drive amplitude is 0 or absent");
     const Sweep& s = *options.sweep;
     const std::vector<double> omegas = frequencySweep(s.from, s.to, s.count, options.logarithmic);
-    frequencyResponse(
-        model, omegas, force, dofs,
-        [&](int k, std::span<const std::complex<double>> x) { table.row(omegas[k], x); });
+    frequencyResponse(model, omegas, force, dofs,
+                      [&](int k, std::span<const std::complex<double>> x) { row(omegas[k], x); });
   } else {
     const std::vector<Harmonic> harmonics = driveHarmonics(model.drives, model.n);
     if (harmonics.empty()) throw InputError(0, "the model has no drive: nothing to respond to");
     steadyState(model, harmonics, dofs, [&](int k, std::span<const std::complex<double>> x) {
-      table.row(harmonics[k].omega, x);
+      row(harmonics[k].omega, x);
     });
   }
-  table.flush();
+  table->flush();
   target.commit();
   return 0;
 }

@@ -80,10 +80,10 @@ int modes(const ModesOptions& options) {
   const std::vector<int> dofs = selectDofs(options.common.dofs, model.n);
   std::vector<double> direction;
   if (options.direction) direction = readMatrixMarketVector(*options.direction, model.n);
+  const NaturalModes found = naturalModes(model, options.count, direction);
   if (options.count > model.n)
     std::fprintf(stderr, "lsde: note: --count %d is more than n = %d; all %d modes are given\n",
                  options.count, model.n, model.n);
-  const NaturalModes found = naturalModes(model, options.count, direction);
   {
     OutputBuffer out(target.stream());
     if (options.common.format == Format::Csv)

@@ -13,7 +13,7 @@
 namespace lsde {
 namespace {
 
-using modal_detail::shortestText;
+using modal_detail::numberText;
 
 // Asymmetry up to this fraction of a matrix's largest entry is rounding (of an assembly, say).
 constexpr double kSymmetryTolerance = 1e-12;
@@ -50,7 +50,7 @@ void requireSymmetric(const Structure& s, Part part) {
   });
   if (row >= 0)
     throw ModalError(nameOf(part) + " has an entry that is not a finite number: " +
-                     entryName(part, row, col) + " = " + shortestText(s.entry(part, row, col)));
+                     entryName(part, row, col) + " = " + numberText(s.entry(part, row, col)));
   s.forEachEntry(part, [&](int r, int c, double value) {
     const double difference = std::abs(value - s.entry(part, c, r));
     if (difference > worst) {
@@ -62,8 +62,8 @@ void requireSymmetric(const Structure& s, Part part) {
   if (worst > kSymmetryTolerance * largest)
     throw ModalError(nameOf(part) + " is not symmetric: " + entryName(part, row, col) + " − " +
                      entryName(part, col, row) + " = " +
-                     shortestText(s.entry(part, row, col) - s.entry(part, col, row)) + ", " +
-                     shortestText(worst / largest) + " of its largest entry");
+                     numberText(s.entry(part, row, col) - s.entry(part, col, row)) + ", " +
+                     numberText(worst / largest) + " of its largest entry");
 }
 
 double dot(std::span<const double> a, std::span<const double> b) {
@@ -96,7 +96,7 @@ double omegaOf(double lambda, double scale, int mode) {
   if (lambda > kRigidAbove * scale) return std::sqrt(lambda);
   if (lambda >= -kRigidBelow * scale) return 0.0;
   throw ModalError("K is not positive semidefinite: mode " + std::to_string(mode) +
-                   " has ω² = " + shortestText(lambda) + " < 0 (the structure is unstable)");
+                   " has ω² = " + numberText(lambda) + " < 0 (the structure is unstable)");
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ NaturalModes naturalModes(const Model& model, int count, std::span<const double>
   s->multiply(Part::Mass, iota, massIota);
   result.directionMass = dot(iota, massIota);
   if (!(result.directionMass > 0.0))
-    throw ModalError("the direction gives no mass: ιᵀ·M·ι = " + shortestText(result.directionMass));
+    throw ModalError("the direction gives no mass: ιᵀ·M·ι = " + numberText(result.directionMass));
   double scale = trace(*s, Part::Stiffness) / trace(*s, Part::Mass);
   for (const double lambda : pairs.values) scale = std::max(scale, std::abs(lambda));
   result.shapes = std::move(pairs.vectors);

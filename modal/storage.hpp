@@ -27,7 +27,7 @@ bool singularForSize(double smallestToLargest, int n);
 /// singular, or holding entries that are not numbers.
 std::string singularDynamicStiffness(double omega, bool notNumbers);
 
-/// value in the shortest text that reads back as it, for messages.
-std::string shortestText(double value);
+/// value with six significant digits, for messages.
+std::string numberText(double value);
 
 }  // namespace lsde::modal_detail

@@ -1,8 +1,7 @@
 #include "modal/structure.hpp"
 
 #include <cfloat>
-
-#include "io/format.hpp"
+#include <cstdio>
 
 #include "modal/storage.hpp"
 
@@ -16,15 +15,16 @@ std::unique_ptr<Structure> structureOf(const Model& model) {
 
 namespace modal_detail {
 
-std::string shortestText(double value) {
-  char text[kMaxShortestChars];
-  return {text, formatShortest(value, text)};
+std::string numberText(double value) {
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "%.6g", value);
+  return {text, static_cast<std::size_t>(length)};
 }
 
 std::string singularDynamicStiffness(double omega, bool notNumbers) {
   return "the dynamic stiffness K − Ω²·M + iΩ·C " +
          std::string(notNumbers ? "holds entries that are not numbers" : "is singular") +
-         " at Ω = " + shortestText(omega);
+         " at Ω = " + numberText(omega);
 }
 
 bool singularForSize(double smallestToLargest, int n) {
