@@ -1,5 +1,6 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
-APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev
+APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev liblapacke-dev libeigen3-dev \
+                 libspectra-dev
 FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
 TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox time
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev python3-scipy time
