@@ -61,6 +61,7 @@ bench:
 	  --max-n $(BENCH_MAX_N) --runs $(BENCH_RUNS) --timeout $(BENCH_TIMEOUT)
 	bench/model_bench.sh build/release/app/lsde --gen build/release/bench/gen_model \
 	  --work build/bench-work/models --scale $(BENCH_MODEL_SCALE)
+	bench/modal_bench.sh build/release/app/lsde --work build/bench-work/modal
 
 clean:
 	rm -rf build

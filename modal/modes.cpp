@@ -78,16 +78,16 @@ double trace(const Structure& s, Part part) {
   return sum;
 }
 
-// φ scaled to φᵀ·M·φ = 1, its first component of largest magnitude positive.
-void normalize(const Structure& s, std::span<double> phi, std::span<double> work) {
-  s.multiply(Part::Mass, phi, work);
+// φ scaled to φᵀ·M·φ = 1 (massPhi holds M·φ), its first component of largest magnitude
+// positive.
+void normalize(std::span<double> phi, std::span<const double> massPhi) {
   double largest = 0.0;
   for (const double x : phi) largest = std::max(largest, std::abs(x));
   const auto first = std::find_if(phi.begin(), phi.end(), [largest](double x) {
     return std::abs(x) >= (1.0 - kSignTolerance) * largest;
   });
   const double sign = first != phi.end() && *first < 0.0 ? -1.0 : 1.0;
-  const double factor = sign / std::sqrt(dot(phi, work));
+  const double factor = sign / std::sqrt(dot(phi, massPhi));
   for (double& x : phi) x = x * factor;
 }
 
@@ -114,7 +114,7 @@ NaturalModes naturalModes(const Model& model, int count, std::span<const double>
   const auto size = static_cast<std::size_t>(n);
   std::vector<double> iota(direction.begin(), direction.end());
   if (iota.empty()) iota.assign(size, 1.0);
-  std::vector<double> massIota(size), work(size);
+  std::vector<double> massIota(size);
   Eigenpairs pairs = s->lowestEigenpairs(count);  // M positive definite from here on
   NaturalModes result;
   result.n = n;
@@ -125,17 +125,23 @@ NaturalModes naturalModes(const Model& model, int count, std::span<const double>
   double scale = trace(*s, Part::Stiffness) / trace(*s, Part::Mass);
   for (const double lambda : pairs.values) scale = std::max(scale, std::abs(lambda));
   result.shapes = std::move(pairs.vectors);
+  // All shapes at once: a dense model's products are then matrix products, far faster.
+  std::vector<double> products(result.shapes.size());
+  s->multiply(Part::Mass, result.shapes, products, count);
+  for (int j = 0; j < count; ++j)
+    normalize(std::span<double>(result.shapes).subspan(j * size, size),
+              std::span<const double>(products).subspan(j * size, size));
+  s->multiply(Part::Damping, result.shapes, products, count);
   double running = 0.0;
   for (int j = 0; j < count; ++j) {
-    const std::span<double> phi = std::span<double>(result.shapes).subspan(j * size, size);
-    normalize(*s, phi, work);
+    const std::span<const double> phi = result.shape(j);
     Mode mode{};
     mode.omega = omegaOf(pairs.values[j], scale, j + 1);
     mode.frequency = mode.omega / (2.0 * std::numbers::pi);
     mode.period = 1.0 / mode.frequency;
-    s->multiply(Part::Damping, phi, work);
-    mode.damping = mode.omega > 0.0 ? dot(phi, work) / (2.0 * mode.omega)
-                                    : std::numeric_limits<double>::quiet_NaN();
+    const double damping = dot(phi, std::span<const double>(products).subspan(j * size, size));
+    mode.damping =
+        mode.omega > 0.0 ? damping / (2.0 * mode.omega) : std::numeric_limits<double>::quiet_NaN();
     mode.participation = dot(phi, massIota);
     mode.effectiveMass = mode.participation * mode.participation;
     running = running + mode.effectiveMass;

@@ -166,9 +166,12 @@ class SparseStructure : public Structure {
 
   double entry(Part part, int row, int col) const override { return matrix(part).at(row, col); }
 
-  void multiply(Part part, std::span<const double> x, std::span<double> y) const override {
-    std::fill_n(y.begin(), n_, 0.0);
-    matrix(part).accumulate(x, y);
+  void multiply(Part part, std::span<const double> x, std::span<double> y,
+                int columns) const override {
+    const auto n = static_cast<std::size_t>(n_);
+    std::fill_n(y.begin(), n * columns, 0.0);
+    for (std::size_t j = 0; j < static_cast<std::size_t>(columns); ++j)
+      matrix(part).accumulate(x.subspan(j * n, n), y.subspan(j * n, n));
   }
 
   Eigenpairs lowestEigenpairs(int count) const override {

@@ -39,8 +39,10 @@ class Structure {
                             const std::function<void(int, int, double)>& visit) const = 0;
   /// The entry at (row, col), 0.0 where none is stored.
   virtual double entry(Part part, int row, int col) const = 0;
-  /// y = A·x for the part A; each y[r] summed in column order, whatever the thread count.
-  virtual void multiply(Part part, std::span<const double> x, std::span<double> y) const = 0;
+  /// Y = A·X for the part A and X of `columns` vectors of n entries one after the other (Y
+  /// likewise), with the same bits whatever the thread count.
+  virtual void multiply(Part part, std::span<const double> x, std::span<double> y,
+                        int columns = 1) const = 0;
   /// The count (1 … n) lowest eigenpairs of K·φ = λ·M·φ, read from the lower triangles of M and
   /// K. Throws ModalError when M is not positive definite or the solver fails.
   virtual Eigenpairs lowestEigenpairs(int count) const = 0;
