@@ -2,7 +2,8 @@
 # Times lsde modes and lsde frf on the sizes their targets name: the 10 lowest modes of the
 # 926×5×5 steel cantilever of gen_model (n = 100 008, target ≤ 20 s), every mode of a dense
 # n = 1000 system of gen_system (≤ 2 s) and 1000 frequencies of a dense n = 200 one (≤ 2 s).
-# Prints a Markdown table of wall seconds and peak memory; exit status 1 when a run fails.
+# Prints a Markdown table of wall and CPU seconds (both threads) and peak memory; exit status 1
+# when a run fails.
 #
 #   bench/modal_bench.sh LSDE [--gen-model PATH] [--gen-system PATH] [--work DIR]
 set -euo pipefail
@@ -43,17 +44,18 @@ mkdir -p "$work"
 time_row() {
   local title=$1 target=$2
   shift 2
-  if ! "$timer" -f '%e %M' -o "$work/time.txt" "$lsde" "$@" >"$work/out.txt" 2>"$work/err.txt"; then
+  if ! "$timer" -f '%e %U %S %M' -o "$work/time.txt" "$lsde" "$@" >"$work/out.txt" 2>"$work/err.txt"; then
     cat "$work/err.txt" >&2
     echo "$0: lsde $* failed" >&2
     exit 1
   fi
-  read -r seconds kib <"$work/time.txt"
-  printf '| %s | %s | %s | %.0f |\n' "$title" "$target" "$seconds" "$((kib / 1024))"
+  read -r seconds user system kib <"$work/time.txt"
+  printf '| %s | %s | %s | %.2f | %d |\n' "$title" "$target" "$seconds" \
+    "$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')" "$((kib / 1024))"
 }
 
-echo "| analysis | target (s) | wall (s) | peak RSS (MiB) |"
-echo "|---|---:|---:|---:|"
+echo "| analysis | target (s) | wall (s) | CPU (s) | peak RSS (MiB) |"
+echo "|---|---:|---:|---:|---:|"
 time_row "10 lowest modes, sparse cantilever n = 100 008" 20 modes --mass "$work/solid/M.mtx" \
   --stiffness "$work/solid/K.mtx" --rayleigh 0,1e-5 --format csv
 time_row "all modes, dense n = 1000" 2 modes --count 1000 "$work/dense-1000.csv" --format csv
