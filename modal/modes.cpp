@@ -72,12 +72,6 @@ double dot(std::span<const double> a, std::span<const double> b) {
   return sum;
 }
 
-double trace(const Structure& s, Part part) {
-  double sum = 0.0;
-  for (int i = 0; i < s.size(); ++i) sum = sum + s.entry(part, i, i);
-  return sum;
-}
-
 // φ scaled to φᵀ·M·φ = 1 (massPhi holds M·φ), its first component of largest magnitude
 // positive.
 void normalize(std::span<double> phi, std::span<const double> massPhi) {
@@ -122,7 +116,7 @@ NaturalModes naturalModes(const Model& model, int count, std::span<const double>
   result.directionMass = dot(iota, massIota);
   if (!(result.directionMass > 0.0))
     throw ModalError("the direction gives no mass: ιᵀ·M·ι = " + numberText(result.directionMass));
-  double scale = trace(*s, Part::Stiffness) / trace(*s, Part::Mass);
+  double scale = modal_detail::typicalEigenvalue(*s);
   for (const double lambda : pairs.values) scale = std::max(scale, std::abs(lambda));
   result.shapes = std::move(pairs.vectors);
   // All shapes at once: a dense model's products are then matrix products, far faster.

@@ -55,17 +55,10 @@ class MassProduct {
   const CsrMatrix& m_;
 };
 
-double trace(const CsrMatrix& a) {
-  double sum = 0.0;
-  for (int r = 0; r < a.rows(); ++r) sum = sum + a.at(r, r);
-  return sum;
-}
-
 // The factors of K − σ·M for a σ below zero, so that a free structure's rigid-body modes
-// (λ = 0) leave it regular: as close to zero as the factorization allows, measured against
-// tr K / tr M, a typical eigenvalue.
-std::pair<double, SparseFactor> shiftedFactors(const SparseMatrices& s) {
-  double scale = trace(s.k) / trace(s.m);
+// (λ = 0) leave it regular: as close to zero as the factorization allows, measured against a
+// typical eigenvalue.
+std::pair<double, SparseFactor> shiftedFactors(const SparseMatrices& s, double scale) {
   if (!(scale > 0.0) || !std::isfinite(scale)) scale = 1.0;
   for (const double fraction : {1e-12, 1e-9, 1e-6, 1e-3}) {
     const double sigma = -fraction * scale;
@@ -184,7 +177,7 @@ class SparseStructure : public Structure {
     }
     if (!SparseFactor::factor(matrices_.m, SparseFactor::Allow::PositiveDefinite))
       throw ModalError("the mass matrix M is singular or not positive definite");
-    const auto [sigma, factors] = shiftedFactors(matrices_);
+    const auto [sigma, factors] = shiftedFactors(matrices_, typicalEigenvalue(*this));
     ShiftInverse inverse(factors, n_);
     MassProduct mass(matrices_.m);
     const int subspace = std::min(n_, std::max(2 * count + 1, count + 20));

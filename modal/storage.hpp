@@ -27,6 +27,10 @@ bool singularForSize(double smallestToLargest, int n);
 /// singular, or holding entries that are not numbers.
 std::string singularDynamicStiffness(double omega, bool notNumbers);
 
+/// tr K / tr M: the size of a typical eigenvalue of K·φ = λ·M·φ, against which shifts and
+/// rounding are measured.
+double typicalEigenvalue(const Structure& s);
+
 /// value with six significant digits, for messages.
 std::string numberText(double value);
 

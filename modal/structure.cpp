@@ -15,6 +15,15 @@ std::unique_ptr<Structure> structureOf(const Model& model) {
 
 namespace modal_detail {
 
+double typicalEigenvalue(const Structure& s) {
+  double k = 0.0, m = 0.0;
+  for (int i = 0; i < s.size(); ++i) {
+    k = k + s.entry(Part::Stiffness, i, i);
+    m = m + s.entry(Part::Mass, i, i);
+  }
+  return k / m;
+}
+
 std::string numberText(double value) {
   char text[32];
   const int length = std::snprintf(text, sizeof text, "%.6g", value);
