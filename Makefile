@@ -1,5 +1,6 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` are the whole set-up.
-APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev
+APP_PACKAGES  := cmake g++ ninja-build libcli11-dev libsuitesparse-dev liblapacke-dev libeigen3-dev \
+                 libspectra-dev
 FUZZ_PACKAGES := $(APP_PACKAGES) clang libclang-rt-14-dev
 TEST_PACKAGES := $(FUZZ_PACKAGES) libgtest-dev valgrind gnuplot-nox time
 BENCH_PACKAGES := $(APP_PACKAGES) libbenchmark-dev python3-scipy time
@@ -60,6 +61,7 @@ bench:
 	  --max-n $(BENCH_MAX_N) --runs $(BENCH_RUNS) --timeout $(BENCH_TIMEOUT)
 	bench/model_bench.sh build/release/app/lsde --gen build/release/bench/gen_model \
 	  --work build/bench-work/models --scale $(BENCH_MODEL_SCALE)
+	bench/modal_bench.sh build/release/app/lsde --work build/bench-work/modal
 
 clean:
 	rm -rf build

@@ -4,7 +4,7 @@
 include(CMakePackageConfigHelpers)
 
 set(LSDE_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/lsde)
-set(_lsde_parts io list matrix sparse dynamics input models loads quadrature)
+set(_lsde_parts io list matrix sparse dynamics input models loads modal quadrature)
 
 # The umbrella target: every subsystem, and the <lsde/lsde.hpp> header.
 add_library(lsde INTERFACE)

@@ -31,6 +31,11 @@
 #include "matrix/matrix.hpp"          // Matrix
 #include "matrix/parallel.hpp"        // ThreadScope, threadCount, availableCores
 #include "matrix/print.hpp"           // printMat, printArrayOfdoubles
+
+#include "modal/frequency_response.hpp"  // frequencyResponse, steadyState, frequencySweep, ...
+#include "modal/modes.hpp"               // naturalModes, NaturalModes, Mode
+#include "modal/structure.hpp"           // Structure, structureOf, ModalError
+
 #include "models/file_error.hpp"      // FileError: an input problem naming its file
 #include "models/harmonic_loads.hpp"  // readHarmonicLoads
 #include "models/matrix_market.hpp"   // readMatrixMarketMatrix, readMatrixMarketVector

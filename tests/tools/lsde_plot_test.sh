@@ -88,6 +88,35 @@ fit=$(awk -F, '
   }' "$work/spectrum.csv" "$work/spectrum.svg")
 [[ $fit == "100 100 log-log" ]] || fail "the spectrum is not PSa against the period on log axes: $fit"
 
+# A frequency response: amplitudes above on a log axis, phases below, against Ω, each curve
+# "PANEL TITLE POINTS line" when its pixels lie on a line against Ω (x) and log |X| or arg X (y).
+"$lsde" frf "$example" --omega 0:3:61 --dofs 2,1 --format csv >"$work/frf.csv"
+"$plot" "$work/frf.csv" -o "$work/frf.svg" || fail "no plot of the frequency response"
+fits=$(awk '
+  function add(x, y) { S1 += x; S2 += y; S3 += x*x; S4 += y*y; S5 += x*y; N++ }
+  function r() { return (N*S5 - S1*S2) / sqrt((N*S3 - S1^2) * (N*S4 - S2^2)) }
+  FNR == NR && FNR == 1 { for (f = 1; f <= split($0, names, ","); f++) column[names[f]] = f; next }
+  FNR == NR { rows++; for (f = 1; f <= split($0, cells, ","); f++) v[rows, f] = cells[f]; next }
+  match($0, /gnuplot_plot_[0-9]+[a-z]/) { panel = substr($0, RSTART + RLENGTH - 1, 1) }
+  match($0, /<title>[^<]*/) && panel != "" { title = substr($0, RSTART + 7, RLENGTH - 7) }
+  title != "" && /<path / { path = ""; reading = 1 }
+  reading {
+    path = path " " $0; if (!/\/>/) next
+    sub(/.*d=\047/, "", path); sub(/\047.*/, "", path); sub(/^[^M]*M[^M]*M/, "", path)
+    gsub(/L/, " ", path); f = column[title]; S1 = S2 = S3 = S4 = S5 = N = 0; fit = "line"
+    for (i = 1; i <= split(path, vertex, /[ \t]+/); i++)
+      if (split(vertex[i], xy, ",") == 2) { add(v[N + 1, 1], xy[1]); k = N }
+    if (r() < 0.99999) fit = "bent"
+    S1 = S2 = S3 = S4 = S5 = N = 0
+    for (i = 1; i <= split(path, vertex, /[ \t]+/); i++)
+      if (split(vertex[i], xy, ",") == 2) add(title ~ /^amp/ ? log(v[N + 1, f]) : v[N + 1, f], xy[2])
+    if (r() > -0.99999) fit = "bent"
+    print panel, title, N, fit; reading = 0; title = ""
+  }
+' "$work/frf.csv" "$work/frf.svg")
+[[ $fits == $'a amp2 61 line\na amp1 61 line\nb phase2 61 line\nb phase1 61 line' ]] ||
+  fail "the curves are not the frequency response: $fits"
+
 expect "lsde-plot: no report lines or CSV rows in $example" "$plot" "$example" -o "$work/none.svg"
 [[ ! -e $work/none.svg ]] || fail "an image was written without report lines"
 expect "lsde-plot: gnuplot not found; install the Debian package gnuplot-nox" \
