@@ -55,25 +55,4 @@ void appendFormatted(OutputBuffer& out, const char* format, ...) {
   if (length > 0) out.text({text, std::min(static_cast<std::size_t>(length), sizeof text - 1)});
 }
 
-std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
-                                const std::function<void()>& check) {
-  const auto usage = [&command](const char* message) {
-    std::fprintf(stderr, "lsde: %s\nRun 'lsde %s --help' for usage.\n", message, command.c_str());
-    return 2;
-  };
-  try {
-    std::vector<std::string> arguments(args.rbegin(), args.rend());  // CLI11 takes them reversed
-    cli.parse(arguments);
-    requireValues(cli);
-    check();
-  } catch (const CLI::Success& e) {
-    return cli.exit(e);
-  } catch (const CLI::ParseError& e) {
-    return usage(e.what());
-  } catch (const UsageError& e) {
-    return usage(e.what());
-  }
-  return std::nullopt;
-}
-
 }  // namespace lsde::app

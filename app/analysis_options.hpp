@@ -39,13 +39,6 @@ void addAnalysisOptions(CLI::App& cli, AnalysisTexts& texts, const std::string& 
 /// The checked options. Throws UsageError.
 AnalysisOptions analysisOptions(const AnalysisTexts& texts);
 
-/// Parses the arguments of `lsde COMMAND ARGS…` with cli, then calls check (which turns the
-/// texts into options and throws UsageError). Returns an exit status when the program should
-/// stop now: 0 after --help, 2 after a usage error ("lsde: …" and a pointer to the command's
-/// --help on standard error).
-std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
-                                const std::function<void()>& check);
-
 /// Appends what printf would write for format and the arguments (at most 255 characters).
 void appendFormatted(OutputBuffer& out, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

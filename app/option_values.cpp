@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace lsde::app {
 
@@ -40,6 +41,27 @@ void requireValues(const CLI::App& cli) {
 int usageError(const std::string& message) {
   std::fprintf(stderr, "lsde: %s\nRun 'lsde --help' for usage.\n", message.c_str());
   return 2;
+}
+
+std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
+                                const std::function<void()>& check) {
+  const auto usage = [&command](const char* message) {
+    std::fprintf(stderr, "lsde: %s\nRun 'lsde %s --help' for usage.\n", message, command.c_str());
+    return 2;
+  };
+  try {
+    std::vector<std::string> arguments(args.rbegin(), args.rend());  // CLI11 takes them reversed
+    cli.parse(arguments);
+    requireValues(cli);
+    check();
+  } catch (const CLI::Success& e) {
+    return cli.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return usage(e.what());
+  } catch (const UsageError& e) {
+    return usage(e.what());
+  }
+  return std::nullopt;
 }
 
 }  // namespace lsde::app

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -28,5 +31,12 @@ void requireValues(const CLI::App& cli);
 
 /// Prints "lsde: message" and the pointer to --help on standard error; returns 2.
 int usageError(const std::string& message);
+
+/// Parses the arguments of `lsde COMMAND ARGS…` with cli, then calls check (which turns the
+/// texts into options and throws UsageError). Returns an exit status when the program should
+/// stop now: 0 after --help, 2 after a usage error ("lsde: …" and a pointer to the command's
+/// --help on standard error).
+std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
+                                const std::function<void()>& check);
 
 }  // namespace lsde::app

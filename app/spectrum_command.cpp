@@ -90,10 +90,7 @@ std::optional<int> parse(std::span<char*> args, SpectrumOptions& options) {
                  "threads for the periods, N ≥ 1; the output is the same for every N (default: "
                  "the cores this process may use)")
       ->type_name("N");
-  try {
-    std::vector<std::string> arguments(args.rbegin(), args.rend());
-    cli.parse(arguments);
-    requireValues(cli);
+  return parseCommand(cli, "spectrum", args, [&] {
     if (!damping.empty()) {
       const std::optional<double> z = number(damping);
       if (!z || !(*z >= 0 && *z < 1))
@@ -113,14 +110,7 @@ std::optional<int> parse(std::span<char*> args, SpectrumOptions& options) {
     }
     if (!output.empty()) options.output = output;
     if (!threads.empty()) options.threads = positiveInt("--threads", threads);
-  } catch (const CLI::Success& e) {
-    return cli.exit(e);
-  } catch (const CLI::ParseError& e) {
-    return usageError(e.what());
-  } catch (const UsageError& e) {
-    return usageError(e.what());
-  }
-  return std::nullopt;
+  });
 }
 
 void writeCsv(const std::vector<SpectrumPoint>& points, OutputBuffer& out) {

@@ -10,20 +10,6 @@
 namespace lsde::test {
 namespace {
 
-std::vector<std::vector<double>> csvRows(const std::string& csv, std::string* header) {
-  std::istringstream lines(csv);
-  std::string line;
-  std::getline(lines, line);
-  *header = line;
-  std::vector<std::vector<double>> rows;
-  while (std::getline(lines, line)) {
-    std::replace(line.begin(), line.end(), ',', ' ');
-    std::istringstream fields(line);
-    rows.emplace_back(std::istream_iterator<double>(fields), std::istream_iterator<double>());
-  }
-  return rows;
-}
-
 const std::string kTwoMasses = kExamples + "two-masses.csv";
 
 // M = I, C = 0.1·I, K = [2 −1; −1 2]: ω = 1 and √3, ζ = 0.1 / 2ω, all the mass in mode 1.

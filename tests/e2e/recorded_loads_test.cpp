@@ -63,7 +63,8 @@ struct Bad {
 };
 
 TEST(RecordedLoads, BadFilesAndOptionsFailWithOneLineAndNothingOnStandardOutput) {
-  const std::string usage = "\nRun 'lsde --help' for usage.\n";
+  const std::string usage = "\nRun 'lsde --help' for usage.\n",
+                    spectrumUsage = "\nRun 'lsde spectrum --help' for usage.\n";
   // clang-format off
   const Bad cases[] = {
       {{{"s.csv", "t,1,3\n0,1,2\n"}}, {"--load-series", "s.csv", "b.csv"}, 1,
@@ -81,10 +82,10 @@ TEST(RecordedLoads, BadFilesAndOptionsFailWithOneLineAndNothingOnStandardOutput)
       {{{"q.at2", "\n\n\nNPTS= 0, DT= .01\n"}}, {"spectrum", "q.at2"}, 1,
        "lsde: q.at2:4: NPTS must be a whole number ≥ 1, found 0\n"},
       {{}, {"spectrum", "--periods", "0.5,0,1", "r.at2"}, 2,
-       "lsde: --periods: expected periods > 0, comma-separated, or FROM:TO:COUNT with 0 < FROM < TO and COUNT from 2 to 1000000, found \"0.5,0,1\"" + usage},
+       "lsde: --periods: expected periods > 0, comma-separated, or FROM:TO:COUNT with 0 < FROM < TO and COUNT from 2 to 1000000, found \"0.5,0,1\"" + spectrumUsage},
       {{}, {"spectrum", "--damping", "1", "r.at2"}, 2,
-       "lsde: --damping: expected a number from 0 up to 1, 1 excluded, found \"1\"" + usage},
-      {{}, {"spectrum"}, 2, "lsde: RECORD is required" + usage},
+       "lsde: --damping: expected a number from 0 up to 1, 1 excluded, found \"1\"" + spectrumUsage},
+      {{}, {"spectrum"}, 2, "lsde: RECORD is required" + spectrumUsage},
   };
   // clang-format on
   for (const Bad& c : cases) {
