@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "sparse/run_kernels.hpp"
+
 namespace lsde {
 
 /// The lines (rows or columns) of a sparse triangular factor, each line's entries in runs of
@@ -41,26 +43,24 @@ class RunLines {
   double firstValue(int i) const { return values_[runValues_[lineRuns_[i]]]; }
   double lastValue(int i) const { return values_[runValues_[lineRuns_[i + 1]] - 1]; }
 
-  /// Σ value·y[index] over line i without its first `skipFirst` and last `skipLast` entries (0
-  /// or 1), in four interleaved sums added pairwise at the end: a long line's products overlap
-  /// instead of each waiting for the sum before it.
-  double dot(int i, int skipFirst, int skipLast, const double* y) const {
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  /// Σ value·y[index] over line i without its last `skipLast` entry (0 or 1), in four
+  /// interleaved sums added pairwise at the end (run_kernels::dot): a long line's products
+  /// overlap instead of each waiting for the sum before it.
+  double dot(int i, int skipLast, const double* y) const {
+    double acc[4] = {0.0, 0.0, 0.0, 0.0};
     for (std::size_t r = lineRuns_[i]; r < lineRuns_[i + 1]; ++r) {
-      std::size_t begin = runValues_[r], end = runValues_[r + 1];
-      const double* x = y + runIndex_[r] - static_cast<std::ptrdiff_t>(begin);
-      if (r == lineRuns_[i]) begin += static_cast<std::size_t>(skipFirst);
-      if (r + 1 == lineRuns_[i + 1]) end -= static_cast<std::size_t>(skipLast);
-      std::size_t e = begin;
-      for (; e + 4 <= end; e += 4) {
-        s0 = s0 + values_[e] * x[e];
-        s1 = s1 + values_[e + 1] * x[e + 1];
-        s2 = s2 + values_[e + 2] * x[e + 2];
-        s3 = s3 + values_[e + 3] * x[e + 3];
-      }
-      for (; e < end; ++e) s0 = s0 + values_[e] * x[e];
+      std::size_t count = runValues_[r + 1] - runValues_[r];
+      if (r + 1 == lineRuns_[i + 1]) count -= static_cast<std::size_t>(skipLast);
+      run_kernels::dot(values_.data() + runValues_[r], y + runIndex_[r], count, acc);
     }
-    return (s0 + s1) + (s2 + s3);
+    return (acc[0] + acc[1]) + (acc[2] + acc[3]);
+  }
+
+  /// y[index] ← y[index] − value·a over line i, entry by entry.
+  void subtractScaled(int i, double a, double* y) const {
+    for (std::size_t r = lineRuns_[i]; r < lineRuns_[i + 1]; ++r)
+      run_kernels::subtractScaled(y + runIndex_[r], values_.data() + runValues_[r],
+                                  runValues_[r + 1] - runValues_[r], a);
   }
 
   std::size_t entries() const { return values_.size(); }
@@ -117,9 +117,10 @@ struct LdltFactors {
   int n = 0;
   std::vector<int> order;  // row i of P·A is row order[i] of A; empty for the identity
   std::vector<double> diagonal;
-  // Lines of 8 entries or more on average are kept in runs, shorter ones entry by entry.
+  // Lines of 8 entries or more on average are kept in runs, rows only; shorter ones entry by
+  // entry, by rows and by columns.
   bool inRuns = false;
-  RunLines rowRuns, columnRuns;
+  RunLines rowRuns;
   IndexedLines rowEntries, columnEntries;
   // The sweeps' unknowns, kept from solve to solve (a large model's would otherwise be cleared
   // and paged in again each time): sweeps over one LdltFactors must not overlap.
@@ -133,31 +134,47 @@ struct LdltFactors {
   template <class Load, class Solved>
   void sweep(Load&& load, Solved&& solved) const {
     if (inRuns)
-      sweepOver(rowRuns, columnRuns, load, solved);
+      sweepByRuns(load, solved);
     else
-      sweepOver(rowEntries, columnEntries, load, solved);
+      sweepByEntries(load, solved);
   }
 
-  template <class Lines, class Load, class Solved>
-  void sweepOver(const Lines& rows, const Lines& columns, Load& load, Solved& solved) const {
+  // Short lines: both sweeps gather, the neighbouring unknown carried in a register.
+  template <class Load, class Solved>
+  void sweepByEntries(Load& load, Solved& solved) const {
     work.resize(static_cast<std::size_t>(n));
     double* y = work.data();
     // L·z = P·b.
     double previous = 0.0;
     for (int i = 0; i < n; ++i) {
-      const int carried = i > 0 && rows.lastIndex(i) == i - 1;
-      double sum = load(order.empty() ? i : order[i]) - rows.dot(i, 0, carried, y);
-      if (carried) sum = sum - rows.lastValue(i) * previous;
+      const int carried = i > 0 && rowEntries.lastIndex(i) == i - 1;
+      double sum = load(order.empty() ? i : order[i]) - rowEntries.dot(i, 0, carried, y);
+      if (carried) sum = sum - rowEntries.lastValue(i) * previous;
       y[i] = previous = sum;
     }
     // D·Lᵀ·P·x = z, from the last unknown.
     previous = 0.0;
     for (int j = n - 1; j >= 0; --j) {
-      const int carried = columns.firstIndex(j) == j + 1;
-      double sum = y[j] / diagonal[j] - columns.dot(j, carried, 0, y);
-      if (carried) sum = sum - columns.firstValue(j) * previous;
+      const int carried = columnEntries.firstIndex(j) == j + 1;
+      double sum = y[j] / diagonal[j] - columnEntries.dot(j, carried, 0, y);
+      if (carried) sum = sum - columnEntries.firstValue(j) * previous;
       y[j] = previous = sum;
       solved(order.empty() ? j : order[j], sum);
+    }
+  }
+
+  // Long lines in runs: the forward sweep gathers a row's runs, the backward one takes each
+  // unknown as soon as the rows after it are done and subtracts its row's share from the
+  // unknowns before it, run by run: L is read once a sweep, by rows only.
+  template <class Load, class Solved>
+  void sweepByRuns(Load& load, Solved& solved) const {
+    work.resize(static_cast<std::size_t>(n));
+    double* y = work.data();
+    for (int i = 0; i < n; ++i) y[i] = load(order.empty() ? i : order[i]) - rowRuns.dot(i, 0, y);
+    for (int i = 0; i < n; ++i) y[i] = y[i] / diagonal[i];
+    for (int j = n - 1; j >= 0; --j) {
+      solved(order.empty() ? j : order[j], y[j]);
+      rowRuns.subtractScaled(j, y[j], y);
     }
   }
 

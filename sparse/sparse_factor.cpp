@@ -100,21 +100,22 @@ class Cholesky {
         rowValue[next[row[e]]++] = x[e];
       }
     f_.inRuns = rowCount[n_] >= 8 * static_cast<std::size_t>(n_);
-    const auto copy = [&](auto& rows, auto& columns) {
-      for (int j = 0; j < n_; ++j) {
-        for (int e = p[j] + 1; e < p[j + 1]; ++e) columns.add(row[e], x[e]);
-        columns.endLine();
-      }
+    const auto copyRows = [&](auto& rows) {
       for (int i = 0; i < n_; ++i) {
         for (std::size_t e = rowCount[i]; e < rowCount[i + 1]; ++e)
           rows.add(rowColumn[e], rowValue[e]);
         rows.endLine();
       }
     };
-    if (f_.inRuns)
-      copy(f_.rowRuns, f_.columnRuns);
-    else
-      copy(f_.rowEntries, f_.columnEntries);
+    if (f_.inRuns) {
+      copyRows(f_.rowRuns);
+    } else {
+      copyRows(f_.rowEntries);
+      for (int j = 0; j < n_; ++j) {
+        for (int e = p[j] + 1; e < p[j + 1]; ++e) f_.columnEntries.add(row[e], x[e]);
+        f_.columnEntries.endLine();
+      }
+    }
     bool natural = true;
     for (int i = 0; i < n_ && perm != nullptr; ++i) natural = natural && perm[i] == i;
     if (!natural) f_.order.assign(perm, perm + n_);
