@@ -109,15 +109,15 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
   // With Cholesky factors, each row's right-hand side and each coordinate's update ride along
   // the two sweeps of the solve, whose chains of dependent operations leave room for them.
   const LdltFactors* ldlt = effective->ldlt();
-  // Rows of many entries are formed beforehand on the worker threads instead; the bits are the
-  // same either way.
-  const bool longRows = s.m.nonZeros() + s.c.nonZeros() > 8 * static_cast<std::size_t>(n);
-  std::vector<double> rhs(longRows ? static_cast<std::size_t>(n) : 0);
-  const auto fusedStep = [&stepLoad, ldlt, &rhs, longRows](double t, const NewmarkWeights& w,
-                                                           std::span<double> x, std::span<double> v,
-                                                           std::span<double> a) {
+  // With threads to share it, the right-hand side is formed beforehand on all of them, and the
+  // sweeps only read it; the bits are the same either way.
+  const bool preformed = threadCount() > 1;
+  std::vector<double> rhs(preformed ? static_cast<std::size_t>(n) : 0);
+  const auto fusedStep = [&stepLoad, ldlt, &rhs, preformed](
+                             double t, const NewmarkWeights& w, std::span<double> x,
+                             std::span<double> v, std::span<double> a) {
     const auto update = [&](int k, double next) { newmarkUpdate(w, next, x[k], v[k], a[k]); };
-    if (longRows) {
+    if (preformed) {
       stepLoad(t, w, x, v, a, rhs);
       ldlt->sweep([&](int k) { return rhs[k]; }, update);
       return;
