@@ -208,6 +208,22 @@ int threadsFor(int count, std::size_t work, int granule) {
   return static_cast<int>(std::min({cores, std::max<std::size_t>(work / minWork, 1), granules}));
 }
 
+int waitUntilAtLeast(const std::atomic<int>& counter, int target) {
+  // Another thread's task takes microseconds; one that keeps us waiting much longer was likely
+  // stopped, and only the scheduler can let it go on.
+  constexpr auto kYieldAfter = std::chrono::microseconds(50);
+  int seen = counter.load(std::memory_order_acquire);
+  if (seen >= target) return seen;
+  const auto yieldFrom = std::chrono::steady_clock::now() + kYieldAfter;
+  while ((seen = counter.load(std::memory_order_acquire)) < target) {
+    if (std::chrono::steady_clock::now() < yieldFrom)
+      for (int i = 0; i < 16; ++i) pause();
+    else
+      std::this_thread::yield();
+  }
+  return seen;
+}
+
 void runRanges(int count, int granule, int threads,
                const std::function<void(int begin, int end)>& body) {
   granule = std::max(granule, 1);
