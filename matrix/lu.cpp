@@ -26,6 +26,10 @@ constexpr int kSolveBlock = 32;
 constexpr int kRowsAtOnce = 4;
 // Doubles in a cache line.
 constexpr int kLine = 8;
+// The terms of the back substitution that remain when the sleeping workers are woken: some
+// 30 µs of it, about what waking them takes.
+constexpr std::size_t kAlertTerms = std::size_t{32} << 10;
+
 // One row's sum continued over the columns [first, last): sum − row[k]·x[k] in increasing k.
 double subtractTerms(double sum, const double* row, const double* x, int first, int last) {
   for (int k = first; k < last; ++k) sum = sum - row[k] * x[k];
@@ -116,6 +120,7 @@ LuDecomposition::LuDecomposition(const Matrix& a, int n)
     lowerStart_[i] = startOfNonZeros(lu_[i], 0, i);
     upperEnd_[i] = endOfNonZeros(lu_[i], i + 1, n_);
     lowerTerms_ += static_cast<std::size_t>(i - lowerStart_[i]);
+    upperTerms_ += static_cast<std::size_t>(upperEnd_[i] - i - 1);
   }
 }
 
@@ -255,10 +260,14 @@ void LuDecomposition::backSubstitution(std::span<double> x) const {
   // Row i's first term needs x[i + 1], final only when that row's whole sum is: the rows run one
   // after another, each sum held in a register. The sums wait on each other, not on memory, so
   // each row asks for the cache lines of the next one, row i − 1 from column i − 1 on, while it
-  // runs.
+  // runs. Near the end the sleeping workers are woken for the jobs that follow a solve.
+  std::size_t left = upperTerms_;
   for (int i = n_ - 1; i >= 0; --i) {
     const int first = i + 1;
     const int last = upperEnd_[i];
+    const std::size_t terms = static_cast<std::size_t>(last - first);
+    if (left > kAlertTerms && left - terms <= kAlertTerms) alertWorkers();
+    left -= terms;
     const double* row = lu_[i];
     const int above = std::max(i - 1, 0);
     const double* next = lu_[above];

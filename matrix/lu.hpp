@@ -50,6 +50,7 @@ class LuDecomposition {
   std::vector<int> lowerStart_;  // row i of L is zero before column lowerStart_[i]
   std::vector<int> upperEnd_;    // row i of U is zero from column upperEnd_[i] on
   std::size_t lowerTerms_ = 0;   // the multiply-adds of the forward substitution
+  std::size_t upperTerms_ = 0;   // and of the back substitution
   bool oddSwaps_ = false;
 };
 

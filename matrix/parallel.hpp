@@ -76,6 +76,11 @@ void shareTasks(int tasks, std::size_t work, Body&& body) {
   runRanges(threads, 1, threads, [&body](int, int) { body(); });
 }
 
+/// Wakes the threads of forEachRange that sleep for lack of work, to watch for a job again as
+/// they do right after one: for a caller whose next job follows a long stretch of its own work,
+/// called shortly before that stretch ends, so that the job does not wait for them to wake up.
+void alertWorkers();
+
 /// Waits until counter holds at least target, spinning briefly and then yielding the core to a
 /// thread that may be the one to raise it; returns the value seen.
 int waitUntilAtLeast(const std::atomic<int>& counter, int target);
