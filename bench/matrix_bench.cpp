@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "dynamics/driven.hpp"
+#include "dynamics/newmark.hpp"
 #include "dynamics/system.hpp"
 #include "matrix/algebra.hpp"
+#include "matrix/lu.hpp"
+#include "matrix/parallel.hpp"
 #include "matrix/sparse_rows.hpp"
 
 namespace lsde {
@@ -106,6 +109,48 @@ void BM_SparseRowsChain(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(a.multiply(v));
 }
 BENCHMARK(BM_SparseRowsChain)->RangeMultiplier(2)->Range(64, 2048)->Unit(benchmark::kMicrosecond);
+
+// Runs of Newmark's method, set-up included: the difference between two step counts is the
+// cost of the steps.
+void newmarkSteps(benchmark::State& state, int steps, const Matrix& m, const Matrix& c,
+                  const Matrix& k) {
+  const int n = m.rows();
+  std::vector<Driver> drives = alloc_driver(n);
+  for (Driver& d : drives) add_component(d, 1.5, 1.0, 0.0);
+  const std::vector<double> x0 = randomVector(n);
+  const std::vector<double> v0(static_cast<std::size_t>(n), 0.0);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        newmark_integrate(m, c, k, n, x0, v0, drives, 0.01, steps, [](int, auto, auto) {}));
+  }
+}
+
+void BM_NewmarkRunDense(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int steps = static_cast<int>(state.range(1));
+  newmarkSteps(state, steps, denseMatrix(n, 4), denseMatrix(n, 5), denseMatrix(n, 6));
+}
+BENCHMARK(BM_NewmarkRunDense)->ArgsProduct({{256, 1024}, {1, 201}})->Unit(benchmark::kMillisecond);
+
+// One solve from the factors, as Newmark's steps make it; the second argument is the thread
+// count (0: every core).
+void luSolve(benchmark::State& state, const Matrix& a) {
+  const int n = a.rows();
+  const ThreadScope threads(static_cast<int>(state.range(1)));
+  const LuDecomposition lu(a, n);
+  const std::vector<double> b = randomVector(n);
+  for (auto _ : state) benchmark::DoNotOptimize(lu.solve(b));
+}
+
+void BM_LuSolveDense(benchmark::State& state) {
+  luSolve(state, denseMatrix(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_LuSolveDense)->ArgsProduct({{256, 1024}, {1, 0}})->Unit(benchmark::kMicrosecond);
+
+void BM_LuSolveChain(benchmark::State& state) {
+  luSolve(state, chainMatrix(static_cast<int>(state.range(0)), 2.0, 1.0));
+}
+BENCHMARK(BM_LuSolveChain)->ArgsProduct({{256, 1024}, {1, 0}})->Unit(benchmark::kMicrosecond);
 
 // Steps of the driven system, one cosine per coordinate; reported per step, with the solver's
 // set-up (preparing S and M⁻¹ for the products) spread over the steps as in a run.

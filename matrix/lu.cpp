@@ -1,6 +1,7 @@
 #include "matrix/lu.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numeric>
 
@@ -17,6 +18,54 @@ using row_sweep::kWidth;
 // Elimination steps carried out together on their own columns before the rest of the matrix
 // receives their terms in one sweep per row.
 constexpr int kStepBlock = 32;
+
+// Rows of the forward substitution handled as one task: their terms from the blocks above are
+// taken as those blocks finish, then the block finishes one row after another.
+constexpr int kSolveBlock = 32;
+// Rows summed side by side: independent sums overlap instead of waiting on each other.
+constexpr int kRowsAtOnce = 4;
+// Doubles in a cache line.
+constexpr int kLine = 8;
+// The terms of the back substitution that remain when the sleeping workers are woken: some
+// 30 µs of it, about what waking them takes.
+constexpr std::size_t kAlertTerms = std::size_t{32} << 10;
+
+// One row's sum continued over the columns [first, last): sum − row[k]·x[k] in increasing k.
+double subtractTerms(double sum, const double* row, const double* x, int first, int last) {
+  for (int k = first; k < last; ++k) sum = sum - row[k] * x[k];
+  return sum;
+}
+
+// x[i] ← x[i] − l[i][k]·x[k] for the rows i in [rowBegin, rowEnd) and the columns k in
+// [max(start[i], first), last), in increasing k for each row. Columns and rows do not overlap.
+void subtractColumns(const Matrix& l, const int* start, int rowBegin, int rowEnd, int first,
+                     int last, double* x) {
+  int i = rowBegin;
+  for (; i + kRowsAtOnce <= rowEnd; i += kRowsAtOnce) {
+    // Each row alone up to the latest start among them, then all of them together; meanwhile
+    // the next rows' cache lines are asked for.
+    int common = first;
+    for (int q = 0; q < kRowsAtOnce; ++q) common = std::max(common, start[i + q]);
+    common = std::min(common, last);
+    const double* rows[kRowsAtOnce];
+    double sums[kRowsAtOnce];
+    for (int q = 0; q < kRowsAtOnce; ++q) {
+      rows[q] = l[i + q];
+      sums[q] = subtractTerms(x[i + q], rows[q], x, std::max(start[i + q], first), common);
+    }
+    const bool more = i + 2 * kRowsAtOnce <= rowEnd;
+    int k = common;
+    for (; k + kLine <= last; k += kLine) {
+      for (int q = 0; more && q < kRowsAtOnce; ++q) __builtin_prefetch(l[i + kRowsAtOnce + q] + k);
+      for (int d = k; d < k + kLine; ++d)
+        for (int q = 0; q < kRowsAtOnce; ++q) sums[q] = sums[q] - rows[q][d] * x[d];
+    }
+    for (; k < last; ++k)
+      for (int q = 0; q < kRowsAtOnce; ++q) sums[q] = sums[q] - rows[q][k] * x[k];
+    for (int q = 0; q < kRowsAtOnce; ++q) x[i + q] = sums[q];
+  }
+  for (; i < rowEnd; ++i) x[i] = subtractTerms(x[i], l[i], x, std::max(start[i], first), last);
+}
 
 // row[j] ← row[j] − factor · source[j] for j in [first, last).
 void subtractScaled(double* __restrict row, double factor, const double* __restrict source,
@@ -70,6 +119,8 @@ LuDecomposition::LuDecomposition(const Matrix& a, int n)
   for (int i = 0; i < n_; ++i) {
     lowerStart_[i] = startOfNonZeros(lu_[i], 0, i);
     upperEnd_[i] = endOfNonZeros(lu_[i], i + 1, n_);
+    lowerTerms_ += static_cast<std::size_t>(i - lowerStart_[i]);
+    upperTerms_ += static_cast<std::size_t>(upperEnd_[i] - i - 1);
   }
 }
 
@@ -164,14 +215,73 @@ double LuDecomposition::smallestPivotMagnitude() const {
 std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
   requireLength("LuDecomposition::solve", b, n_);
   std::vector<double> x(static_cast<std::size_t>(n_));
-  for (int i = 0; i < n_; ++i) x[i] = b[rowOfPivot_[i]];
-  for (int i = 0; i < n_; ++i)
-    for (int k = lowerStart_[i]; k < i; ++k) x[i] = x[i] - lu_[i][k] * x[k];
-  for (int i = n_ - 1; i >= 0; --i) {
-    for (int k = i + 1; k < upperEnd_[i]; ++k) x[i] = x[i] - lu_[i][k] * x[k];
-    x[i] = x[i] / lu_[i][i];
-  }
+  forwardSubstitution(b, x);
+  backSubstitution(x);
   return x;
+}
+
+void LuDecomposition::forwardSubstitution(std::span<const double> b, std::span<double> x) const {
+  // Row i of L·y = P·b takes the terms of the columns k from lowerStart_[i] to i − 1 in turn, and
+  // only its last term waits for row i − 1. The threads take the blocks of rows in order; the
+  // rows of a block take the columns of every block above as soon as it is finished, four
+  // rows side by side, then finish one after another. Each sum keeps its order.
+  const int blocks = (n_ + kSolveBlock - 1) / kSolveBlock;
+  if (lowerTerms_ < static_cast<std::size_t>(n_) * kRowsAtOnce) {  // a chain: little to overlap
+    for (int i = 0; i < n_; ++i)
+      x[i] = subtractTerms(b[rowOfPivot_[i]], lu_[i], x.data(), lowerStart_[i], i);
+    return;
+  }
+  std::atomic<int> nextBlock{0};
+  std::atomic<int> finishedBlocks{0};
+  shareTasks(blocks, lowerTerms_, [&] {
+    for (;;) {
+      const int block = nextBlock.fetch_add(1, std::memory_order_relaxed);
+      if (block >= blocks) return;
+      const int top = block * kSolveBlock;
+      const int bottom = std::min(top + kSolveBlock, n_);
+      for (int i = top; i < bottom; ++i) x[i] = b[rowOfPivot_[i]];
+      // Columns before `done` are summed; the rows' zero profile may start below the top.
+      int done = *std::min_element(lowerStart_.begin() + top, lowerStart_.begin() + bottom);
+      while (done < top) {
+        const int finished = waitUntilAtLeast(finishedBlocks, done / kSolveBlock + 1);
+        const int ready = std::min(top, finished * kSolveBlock);
+        subtractColumns(lu_, lowerStart_.data(), top, bottom, done, ready, x.data());
+        done = ready;
+      }
+      for (int i = top; i < bottom; ++i)
+        x[i] = subtractTerms(x[i], lu_[i], x.data(), std::max(lowerStart_[i], top), i);
+      waitUntilAtLeast(finishedBlocks, block);  // a block that needed none above
+      finishedBlocks.store(block + 1, std::memory_order_release);
+    }
+  });
+}
+
+void LuDecomposition::backSubstitution(std::span<double> x) const {
+  // Row i's first term needs x[i + 1], final only when that row's whole sum is: the rows run one
+  // after another, each sum held in a register. The sums wait on each other, not on memory, so
+  // each row asks for the cache lines of the next one, row i − 1 from column i − 1 on, while it
+  // runs. Near the end the sleeping workers are woken for the jobs that follow a solve.
+  std::size_t left = upperTerms_;
+  for (int i = n_ - 1; i >= 0; --i) {
+    const int first = i + 1;
+    const int last = upperEnd_[i];
+    const std::size_t terms = static_cast<std::size_t>(last - first);
+    if (left > kAlertTerms && left - terms <= kAlertTerms) alertWorkers();
+    left -= terms;
+    const double* row = lu_[i];
+    const int above = std::max(i - 1, 0);
+    const double* next = lu_[above];
+    __builtin_prefetch(next + above);
+    double sum = x[i];
+    int k = first;
+    for (; k + kLine <= last; k += kLine) {
+      __builtin_prefetch(next + k + kLine - 1);
+      for (int d = k; d < k + kLine; ++d) sum = sum - row[d] * x[d];
+    }
+    for (; k < last; ++k) sum = sum - row[k] * x[k];
+    for (; k < upperEnd_[above]; k += kLine) __builtin_prefetch(next + k);
+    x[i] = sum / row[i];
+  }
 }
 
 Matrix LuDecomposition::inverse() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -39,12 +40,17 @@ class LuDecomposition {
   // Solves for the columns rowOfPivot_[top … top + width − 1] of the inverse, into panel
   // (n rows of row_sweep::kWidth doubles).
   void solvePanel(std::vector<double>& panel, int top, int width) const;
+  // L·y = P·b into x, and U·x = y in place.
+  void forwardSubstitution(std::span<const double> b, std::span<double> x) const;
+  void backSubstitution(std::span<double> x) const;
 
   int n_;
   Matrix lu_;
   std::vector<int> rowOfPivot_;  // row i of P·A is row rowOfPivot_[i] of A
   std::vector<int> lowerStart_;  // row i of L is zero before column lowerStart_[i]
   std::vector<int> upperEnd_;    // row i of U is zero from column upperEnd_[i] on
+  std::size_t lowerTerms_ = 0;   // the multiply-adds of the forward substitution
+  std::size_t upperTerms_ = 0;   // and of the back substitution
   bool oddSwaps_ = false;
 };
 

@@ -83,10 +83,24 @@ class WorkerPool {
     const auto done = Clock::now();
     std::unique_lock lock(mutex_);
     open_ = false;
+    lock.unlock();
+    spinWhileBusy();
+    lock.lock();
     idle_.wait(lock, [this] { return busy_ == 0; });
     weighHelp(chunks - mine, mine > 0 ? (done - start) / mine : Clock::duration{},
               Clock::now() - done);
     return true;
+  }
+
+  // Sleeping workers watch for a job again for kSpin, as after one; a worker busy with a job
+  // or already watching is not disturbed.
+  void alert() {
+    {
+      const std::lock_guard lock(mutex_);
+      if (sleepers_ == 0 || open_) return;
+      generation_.fetch_add(1, std::memory_order_release);
+    }
+    wake_.notify_all();
   }
 
  private:
@@ -132,6 +146,16 @@ class WorkerPool {
     }
   }
 
+  // A worker's last chunk usually ends within microseconds of the caller's own; sleeping at
+  // once would add the time to wake up again.
+  void spinWhileBusy() const {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    while (busy_.load(std::memory_order_acquire) > 0) {
+      for (int i = 0; i < 64; ++i) pause();
+      if (std::chrono::steady_clock::now() > until) return;
+    }
+  }
+
   void work(int id) {
     insideJob = true;
     std::uint64_t seen = 0;
@@ -167,7 +191,7 @@ class WorkerPool {
   std::atomic<std::uint64_t> generation_{0};
   const std::function<void(int)>* chunk_ = nullptr;
   int participants_ = 0;
-  int busy_ = 0;
+  std::atomic<int> busy_{0};  // changed under mutex_, watched without it
   int sleepers_ = 0;
   bool open_ = false;
   bool stopping_ = false;
@@ -206,6 +230,26 @@ int threadsFor(int count, std::size_t work, int granule) {
                                static_cast<std::size_t>(std::max(granule, 1));
   const std::size_t cores = static_cast<std::size_t>(std::min(threadCount(), kMaxThreads));
   return static_cast<int>(std::min({cores, std::max<std::size_t>(work / minWork, 1), granules}));
+}
+
+void alertWorkers() {
+  if (threadCount() > 1 && !insideJob) WorkerPool::instance().alert();
+}
+
+int waitUntilAtLeast(const std::atomic<int>& counter, int target) {
+  // Another thread's task takes microseconds; one that keeps us waiting much longer was likely
+  // stopped, and only the scheduler can let it go on.
+  constexpr auto kYieldAfter = std::chrono::microseconds(50);
+  int seen = counter.load(std::memory_order_acquire);
+  if (seen >= target) return seen;
+  const auto yieldFrom = std::chrono::steady_clock::now() + kYieldAfter;
+  while ((seen = counter.load(std::memory_order_acquire)) < target) {
+    if (std::chrono::steady_clock::now() < yieldFrom)
+      for (int i = 0; i < 16; ++i) pause();
+    else
+      std::this_thread::yield();
+  }
+  return seen;
 }
 
 void runRanges(int count, int granule, int threads,

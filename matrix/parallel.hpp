@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <utility>
@@ -60,5 +61,28 @@ void forEachRange(int count, std::size_t work, int granule, Body&& body) {
   }
   runRanges(count, granule, threads, std::ref(body));
 }
+
+/// Calls body() on as many threads as threadCount() allows and `work` pays for, at most one per
+/// task, the calling thread among them. body takes its tasks from a shared counter in order and
+/// may wait for tasks that come before its own, which some call has already taken; a call that
+/// runs alone does them all, and a late call finds none left. body must not throw.
+template <class Body>
+void shareTasks(int tasks, std::size_t work, Body&& body) {
+  const int threads = threadsFor(tasks, work, 1);
+  if (threads <= 1) {
+    if (tasks > 0) body();
+    return;
+  }
+  runRanges(threads, 1, threads, [&body](int, int) { body(); });
+}
+
+/// Wakes the threads of forEachRange that sleep for lack of work, to watch for a job again as
+/// they do right after one: for a caller whose next job follows a long stretch of its own work,
+/// called shortly before that stretch ends, so that the job does not wait for them to wake up.
+void alertWorkers();
+
+/// Waits until counter holds at least target, spinning briefly and then yielding the core to a
+/// thread that may be the one to raise it; returns the value seen.
+int waitUntilAtLeast(const std::atomic<int>& counter, int target);
 
 }  // namespace lsde

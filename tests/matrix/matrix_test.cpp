@@ -3,6 +3,7 @@
 #include "matrix/algebra.hpp"
 #include "matrix/cofactor_table.hpp"
 #include "matrix/lu.hpp"
+#include "matrix/parallel.hpp"
 #include "matrix/print.hpp"
 #include "matrix/sparse_rows.hpp"
 #include "random_matrix.hpp"
@@ -94,25 +95,58 @@ TEST(CofactorExpansion, EveryOrderUpToNineHasTheBitsOfTheLiteralRecursionAndKnow
   EXPECT_EQ(bits(invert(a, n, false).value_or(Matrix())), bits(exact));
 }
 
-// The product of the pivots of elimination one step after another; a step leaves out zero
-// factors and stops after the last non-zero of its pivot row, as the blocked steps do.
-double plainDeterminant(Matrix u, int n) {
-  double product = 1.0, sign = 1.0;
+// Elimination one step after another, each factor of L kept in place of the entry it removes (a
+// zero left as it is); a step leaves out zero factors and stops after the last non-zero of its
+// pivot row, as the blocked steps do. Returns the rows of A in the order of P·A; odd tells an odd
+// number of exchanges.
+std::vector<int> plainElimination(Matrix& u, int n, bool& odd) {
+  std::vector<int> order;
+  for (int i = 0; i < n; ++i) order.push_back(i);
   for (int k = 0; k < n; ++k) {
     int best = k;
     for (int i = k + 1; i < n; ++i)
       if (std::abs(u[i][k]) > std::abs(u[best][k])) best = i;
-    if (best != k) sign = -sign;
+    odd = odd != (best != k);
     for (int j = 0; j < n; ++j) std::swap(u[k][j], u[best][j]);
-    product = product * u[k][k];
+    std::swap(order[k], order[best]);
     int end = n;
     while (end > k + 1 && u[k][end - 1] == 0.0) --end;
     for (int i = k + 1; i < n && u[k][k] != 0.0; ++i) {
-      const double l = u[i][k] / u[k][k];
-      for (int j = k + 1; u[i][k] != 0.0 && j < end; ++j) u[i][j] = u[i][j] - l * u[k][j];
+      if (u[i][k] == 0.0) continue;
+      u[i][k] = u[i][k] / u[k][k];
+      for (int j = k + 1; j < end; ++j) u[i][j] = u[i][j] - u[i][k] * u[k][j];
     }
   }
-  return sign < 0 ? -product : product;
+  return order;
+}
+
+double plainDeterminant(Matrix u, int n) {
+  bool odd = false;
+  plainElimination(u, n, odd);
+  double product = 1.0;
+  for (int k = 0; k < n; ++k) product = product * u[k][k];
+  return odd ? -product : product;
+}
+
+// L·y = P·b from the top, then U·x = y from the bottom; each row sums in increasing column order
+// over its factors from the first non-zero of L, or up to the last non-zero of U.
+std::vector<double> plainSolve(Matrix u, int n, const std::vector<double>& b) {
+  bool odd = false;
+  const std::vector<int> order = plainElimination(u, n, odd);
+  std::vector<double> x(n);
+  for (int i = 0; i < n; ++i) {
+    x[i] = b[order[i]];
+    int k = 0;
+    while (k < i && u[i][k] == 0.0) ++k;
+    for (; k < i; ++k) x[i] = x[i] - u[i][k] * x[k];
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    int end = n;
+    while (end > i + 1 && u[i][end - 1] == 0.0) --end;
+    for (int k = i + 1; k < end; ++k) x[i] = x[i] - u[i][k] * x[k];
+    x[i] = x[i] / u[i][i];
+  }
+  return x;
 }
 
 TEST(Elimination, BlockedStepsHaveTheBitsOfPlainElimination) {
@@ -123,6 +157,30 @@ TEST(Elimination, BlockedStepsHaveTheBitsOfPlainElimination) {
       for (int band : {n, 3}) {
         const Matrix a = randomMatrix(n, n, kind, rng, band);
         EXPECT_EQ(bits({LuDecomposition(a, n).determinant()}), bits({plainDeterminant(a, n)})) << n;
+      }
+}
+
+TEST(Elimination, SolveHasTheBitsOfPlainSubstitutionForEveryThreadCount) {
+  std::mt19937_64 rng(8);
+  // Orders around the blocks of 32 rows that the threads share; zero pivots give inf and NaN.
+  for (int n : {1, 31, 33, 100, 300})
+    for (Kind kind : {Kind::kGeneral, Kind::kIntegers})
+      for (int band : {n, 40, 2}) {  // a chain's few terms per row take a plain pass
+        Matrix a = randomMatrix(n, n, kind, rng, band);
+        const Matrix row = randomMatrix(1, n, Kind::kGeneral, rng);
+        std::vector<double> b(row[0], row[0] + n);
+        if (band == 40) {   // halves that do not couple, the first one infinite: a row that took
+          b[0] = INFINITY;  // a term before its first non-zero would turn the second one NaN
+          for (int r = 0; r < n; ++r)
+            for (int c = 0; c < n; ++c)
+              if ((r <= n / 2) != (c <= n / 2)) a[r][c] = 0.0;
+        }
+        const std::vector<double> plain = plainSolve(a, n, b);
+        const LuDecomposition lu(a, n);
+        for (const int threads : {1, 2, 3, 8}) {
+          const ThreadScope split(threads, 1);
+          EXPECT_EQ(bits(lu.solve(b)), bits(plain)) << n << "/" << band << " threads " << threads;
+        }
       }
 }
 
@@ -185,15 +243,19 @@ TEST(Products, SameBitsAsThePlainLoopsOneEntryPerColumnAndCheckedSizes) {
 
         const Matrix row = randomMatrix(1, 2 * n, kind, rng);
         const std::vector<double> v(row[0], row[0] + 2 * n);
-        std::vector<double> sums(2 * n, 0.0), split(2 * n, 0.0);
+        std::vector<double> sums(2 * n, 0.0);
         for (int c = 0; c < 2 * n; ++c)
           for (int r = 0; r < n; ++r) sums[r] = sums[r] + wide[r][c] * v[c];
         EXPECT_EQ(bits(alloc_vector_matrix_multiply(wide, v, n, 2 * n)), bits(sums));
         const SparseRows rows(wide, n, 2 * n);
-        EXPECT_EQ(bits(rows.multiply(v)), bits(sums));
-        rows.accumulate(v, 0, n / 2, split);  // a sum split at any column keeps its bits
-        rows.accumulate(v, n / 2, 2 * n, split);
-        EXPECT_EQ(bits(split), bits(sums));
+        for (const int threads : {1, 2, 3, 8}) {  // rows shared among threads
+          const ThreadScope shared(threads, 1);
+          std::vector<double> split(2 * n, 0.0);
+          rows.accumulate(v, 0, n / 2, split);  // a sum split at any column keeps its bits
+          rows.accumulate(v, n / 2, 2 * n, split);
+          EXPECT_EQ(bits(rows.multiply(v)), bits(sums)) << threads;
+          EXPECT_EQ(bits(split), bits(sums)) << threads;
+        }
       }
   const Matrix a{{1, 2, 3, 4}, {5, 6, 7, 8}};
   const std::vector<double> ones{1, 1, 1, 1}, three(3);
