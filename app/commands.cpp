@@ -2,7 +2,7 @@
 
 #include "app/frf_command.hpp"
 #include "app/modes_command.hpp"
-#include "app/spectrum_command.hpp"
+#include "app/response_peaks_command.hpp"
 
 namespace lsde::app {
 

@@ -9,9 +9,9 @@
 #include "dynamics/model.hpp"           // Model, DenseMatrices, SparseMatrices
 #include "dynamics/model_force.hpp"     // ModelForce: a model's F(t)
 #include "dynamics/newmark.hpp"         // newmark_integrate
+#include "dynamics/response_peaks.hpp"  // responseSpectrum, logSpacedPeriods
 #include "dynamics/simulate.hpp"        // RunSettings, simulate: a streamed run
 #include "dynamics/sparse_methods.hpp"  // simulateSparse, MassSolver
-#include "dynamics/spectrum.hpp"        // responseSpectrum, logSpacedPeriods
 #include "dynamics/system.hpp"          // SystemMatrix, the trajectory report
 #include "dynamics/verlet.hpp"          // multiVerlet, AccelerationFunction, Trajectory
 #include "input/bounds.hpp"             // the size, byte and memory checks of an input file

@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "dynamics/model_force.hpp"
+#include "dynamics/response_peaks.hpp"
 #include "dynamics/simulate.hpp"
-#include "dynamics/spectrum.hpp"
 #include "matrix/parallel.hpp"
 #include "support.hpp"
 

@@ -1,7 +1,7 @@
 // Recorded loads end to end: the options reach the run and the spectrum command, and every kind
 // of bad load file or option fails with one line and nothing on standard output.
 
-#include "dynamics/spectrum.hpp"
+#include "dynamics/response_peaks.hpp"
 #include "loads/ground_record.hpp"
 #include "process.hpp"
 #include "support.hpp"

@@ -1,4 +1,4 @@
-#include "dynamics/spectrum.hpp"
+#include "dynamics/response_peaks.hpp"
 
 #include <algorithm>
 #include <cmath>

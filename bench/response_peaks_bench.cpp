@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "dynamics/spectrum.hpp"
+#include "dynamics/response_peaks.hpp"
 #include "matrix/parallel.hpp"
 
 namespace {

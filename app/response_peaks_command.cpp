@@ -1,4 +1,4 @@
-#include "app/spectrum_command.hpp"
+#include "app/response_peaks_command.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -12,7 +12,7 @@
 #include "app/failures.hpp"
 #include "app/option_values.hpp"
 #include "app/output_file.hpp"
-#include "dynamics/spectrum.hpp"
+#include "dynamics/response_peaks.hpp"
 #include "io/output.hpp"
 #include "loads/ground_record.hpp"
 #include "matrix/parallel.hpp"
