@@ -29,30 +29,14 @@ class RunLines {
   /// Ends the line being built.
   void endLine() { lineRuns_.push_back(runIndex_.size()); }
 
-  /// The index of line i's first or last entry, or −1 for an empty line.
-  int firstIndex(int i) const {
-    return lineRuns_[i] < lineRuns_[i + 1] ? runIndex_[lineRuns_[i]] : -1;
-  }
-  int lastIndex(int i) const {
-    const std::size_t r = lineRuns_[i + 1];
-    return lineRuns_[i] < r
-               ? runIndex_[r - 1] + static_cast<int>(runValues_[r] - runValues_[r - 1]) - 1
-               : -1;
-  }
-  /// Line i's first or last value (the line must not be empty).
-  double firstValue(int i) const { return values_[runValues_[lineRuns_[i]]]; }
-  double lastValue(int i) const { return values_[runValues_[lineRuns_[i + 1]] - 1]; }
-
-  /// Σ value·y[index] over line i without its last `skipLast` entry (0 or 1), in four
-  /// interleaved sums added pairwise at the end (run_kernels::dot): a long line's products
-  /// overlap instead of each waiting for the sum before it.
-  double dot(int i, int skipLast, const double* y) const {
+  /// Σ value·y[index] over line i, in four interleaved sums added pairwise at the end
+  /// (run_kernels::dot): a long line's products overlap instead of each waiting for the sum
+  /// before it.
+  double dot(int i, const double* y) const {
     double acc[4] = {0.0, 0.0, 0.0, 0.0};
-    for (std::size_t r = lineRuns_[i]; r < lineRuns_[i + 1]; ++r) {
-      std::size_t count = runValues_[r + 1] - runValues_[r];
-      if (r + 1 == lineRuns_[i + 1]) count -= static_cast<std::size_t>(skipLast);
-      run_kernels::dot(values_.data() + runValues_[r], y + runIndex_[r], count, acc);
-    }
+    for (std::size_t r = lineRuns_[i]; r < lineRuns_[i + 1]; ++r)
+      run_kernels::dot(values_.data() + runValues_[r], y + runIndex_[r],
+                       runValues_[r + 1] - runValues_[r], acc);
     return (acc[0] + acc[1]) + (acc[2] + acc[3]);
   }
 
@@ -62,8 +46,6 @@ class RunLines {
       run_kernels::subtractScaled(y + runIndex_[r], values_.data() + runValues_[r],
                                   runValues_[r + 1] - runValues_[r], a);
   }
-
-  std::size_t entries() const { return values_.size(); }
 
  private:
   std::vector<std::size_t> lineRuns_ = {0};  // line i's runs are [lineRuns_[i], lineRuns_[i + 1])
@@ -101,8 +83,6 @@ class IndexedLines {
       sum = sum + values_[e] * y[index_[e]];
     return sum;
   }
-
-  std::size_t entries() const { return values_.size(); }
 
  private:
   std::vector<std::size_t> lineStart_ = {0};
@@ -170,7 +150,7 @@ struct LdltFactors {
   void sweepByRuns(Load& load, Solved& solved) const {
     work.resize(static_cast<std::size_t>(n));
     double* y = work.data();
-    for (int i = 0; i < n; ++i) y[i] = load(order.empty() ? i : order[i]) - rowRuns.dot(i, 0, y);
+    for (int i = 0; i < n; ++i) y[i] = load(order.empty() ? i : order[i]) - rowRuns.dot(i, y);
     for (int i = 0; i < n; ++i) y[i] = y[i] / diagonal[i];
     for (int j = n - 1; j >= 0; --j) {
       solved(order.empty() ? j : order[j], y[j]);
