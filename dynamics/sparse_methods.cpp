@@ -56,8 +56,11 @@ std::function<void(std::span<const double>, std::span<double>)> adder(const CsrM
 // vectors. The force vector keeps its zeros from step to step.
 class SparseStepLoad {
  public:
-  SparseStepLoad(const SparseMatrices& s, const ForceFunction& force, int n)
-      : s_(s), force_(force), f_(static_cast<std::size_t>(n), 0.0) {}
+  SparseStepLoad(const SparseMatrices& s, const MassSolver& mass, const ForceFunction& force, int n)
+      : s_(s),
+        massDiagonal_(mass.diagonal()),
+        force_(force),
+        f_(static_cast<std::size_t>(n), 0.0) {}
 
   // The force at t, before the rows are asked for; none leaves it zero.
   void prepare(double t) {
@@ -67,9 +70,13 @@ class SparseStepLoad {
   double row(int i, const NewmarkWeights& w, std::span<const double> x, std::span<const double> v,
              std::span<const double> a) const {
     double sum = f_[i];
-    for (std::size_t e = s_.m.rowStart()[i]; e < s_.m.rowStart()[i + 1]; ++e) {
-      const int k = s_.m.columns()[e];
-      sum = sum + s_.m.values()[e] * (w.massX * x[k] + w.massV * v[k] + a[k]);
+    if (massDiagonal_) {  // the common lumped mass: no indices to read
+      sum = sum + (*massDiagonal_)[i] * (w.massX * x[i] + w.massV * v[i] + a[i]);
+    } else {
+      for (std::size_t e = s_.m.rowStart()[i]; e < s_.m.rowStart()[i + 1]; ++e) {
+        const int k = s_.m.columns()[e];
+        sum = sum + s_.m.values()[e] * (w.massX * x[k] + w.massV * v[k] + a[k]);
+      }
     }
     for (std::size_t e = s_.c.rowStart()[i]; e < s_.c.rowStart()[i + 1]; ++e) {
       const int k = s_.c.columns()[e];
@@ -90,6 +97,7 @@ class SparseStepLoad {
 
  private:
   const SparseMatrices& s_;
+  const std::vector<double>* massDiagonal_;  // M's diagonal when M is diagonal
   const ForceFunction& force_;
   std::vector<double> f_;
 };
@@ -105,7 +113,7 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
   // newmarkSteps writes every entry of the force: an empty function is a zero one.
   const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
-  SparseStepLoad stepLoad(s, force, n);
+  SparseStepLoad stepLoad(s, mass, force, n);
   // With Cholesky factors, each row's right-hand side and each coordinate's update ride along
   // the two sweeps of the solve, whose chains of dependent operations leave room for them.
   const LdltFactors* ldlt = effective->ldlt();

@@ -55,8 +55,8 @@ class RunLines {
   std::vector<double> values_;
 };
 
-/// The lines of a sparse triangular factor entry by entry: for short lines (a chain's factor has
-/// one entry a line) the fewest loads per line.
+/// The lines of a sparse triangular factor entry by entry: for short lines (a few entries a
+/// line, as an arrow or a tree gives) the fewest loads per line.
 class IndexedLines {
  public:
   void add(int index, double value) {
@@ -97,9 +97,11 @@ struct LdltFactors {
   int n = 0;
   std::vector<int> order;  // row i of P·A is row order[i] of A; empty for the identity
   std::vector<double> diagonal;
-  // Lines of 8 entries or more on average are kept in runs, rows only; shorter ones entry by
-  // entry, by rows and by columns.
-  bool inRuns = false;
+  // How L is kept: a chain's factor (every row but the first holds just the entry left of the
+  // diagonal) as that subdiagonal alone; lines of 8 entries or more on average in runs, rows
+  // only; other short lines entry by entry, by rows and by columns.
+  enum class Storage { Chain, Runs, Entries } storage = Storage::Entries;
+  std::vector<double> subdiagonal;  // L[i][i − 1], from i = 1
   RunLines rowRuns;
   IndexedLines rowEntries, columnEntries;
   // The sweeps' unknowns, kept from solve to solve (a large model's would otherwise be cleared
@@ -113,10 +115,36 @@ struct LdltFactors {
   /// row or column has one, which keeps a banded factor's sweep at the speed of its arithmetic.
   template <class Load, class Solved>
   void sweep(Load&& load, Solved&& solved) const {
-    if (inRuns)
-      sweepByRuns(load, solved);
-    else
-      sweepByEntries(load, solved);
+    switch (storage) {
+      case Storage::Chain:
+        return sweepChain(load, solved);
+      case Storage::Runs:
+        return sweepByRuns(load, solved);
+      case Storage::Entries:
+        return sweepByEntries(load, solved);
+    }
+  }
+
+  // A chain: each unknown depends on its neighbour alone, which stays in a register; the
+  // backward sweep needs no stores of its own, and the whole solve streams L's subdiagonal, D
+  // and one vector.
+  template <class Load, class Solved>
+  void sweepChain(Load& load, Solved& solved) const {
+    work.resize(static_cast<std::size_t>(n));
+    double* y = work.data();
+    const double* l = subdiagonal.data();
+    double previous = 0.0;
+    for (int i = 0; i < n; ++i) {
+      double sum = load(order.empty() ? i : order[i]);
+      if (i > 0) sum = sum - l[i] * previous;
+      y[i] = previous = sum;
+    }
+    for (int j = n - 1; j >= 0; --j) {
+      double sum = y[j] / diagonal[j];
+      if (j + 1 < n) sum = sum - l[j + 1] * previous;
+      previous = sum;
+      solved(order.empty() ? j : order[j], sum);
+    }
   }
 
   // Short lines: both sweeps gather, the neighbouring unknown carried in a register.

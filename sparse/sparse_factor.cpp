@@ -99,7 +99,13 @@ class Cholesky {
         rowColumn[next[row[e]]] = j;
         rowValue[next[row[e]]++] = x[e];
       }
-    f_.inRuns = rowCount[n_] >= 8 * static_cast<std::size_t>(n_);
+    bool chain = true;
+    for (int i = 1; i < n_ && chain; ++i)
+      chain = rowCount[i + 1] - rowCount[i] == 1 && rowColumn[rowCount[i]] == i - 1;
+    using Storage = LdltFactors::Storage;
+    f_.storage = chain                                              ? Storage::Chain
+                 : rowCount[n_] >= 8 * static_cast<std::size_t>(n_) ? Storage::Runs
+                                                                    : Storage::Entries;
     const auto copyRows = [&](auto& rows) {
       for (int i = 0; i < n_; ++i) {
         for (std::size_t e = rowCount[i]; e < rowCount[i + 1]; ++e)
@@ -107,7 +113,10 @@ class Cholesky {
         rows.endLine();
       }
     };
-    if (f_.inRuns) {
+    if (f_.storage == Storage::Chain) {
+      f_.subdiagonal.assign(static_cast<std::size_t>(n_), 0.0);
+      for (int i = 1; i < n_; ++i) f_.subdiagonal[i] = rowValue[rowCount[i]];
+    } else if (f_.storage == Storage::Runs) {
       copyRows(f_.rowRuns);
     } else {
       copyRows(f_.rowEntries);
