@@ -57,7 +57,12 @@ SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const
   // The products skip the zero entries of M and C: a chain costs O(n) per step. They also check
   // the three matrices' sizes before anything is read.
   const SparseRows mass(M, n, n), damping(C, n, n), stiffness(K, n, n);
-  if (reportedSingular(det(M, n))) return SimulationStatus::SingularMass;
+  // Beyond the exact order det(M) is the product of M's LU pivots: those factors then also
+  // serve the initial acceleration, instead of M being factored twice.
+  std::optional<LuDecomposition> massFactors;
+  if (n > kExactInverseMaxOrder) massFactors.emplace(M, n);
+  if (reportedSingular(massFactors ? massFactors->determinant() : det(M, n)))
+    return SimulationStatus::SingularMass;
   const std::optional<LuDecomposition> effective =
       factorNonSingular(effectiveStiffness(M, C, K, n, 2.0 / dt, 4.0 / (dt * dt)), n);
   if (!effective) return SimulationStatus::SingularNewmarkMatrix;
@@ -74,20 +79,29 @@ SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const
     };
   };
   // M is solved with once, for the initial acceleration: its factors need not outlive that.
-  const auto solveMass = [&M, n](std::span<double> b) {
-    const std::vector<double> x = LuDecomposition(M, n).solve(b);
+  const auto solveMass = [&M, &massFactors, n](std::span<double> b) {
+    const std::vector<double> x =
+        massFactors ? massFactors->solve(b) : LuDecomposition(M, n).solve(b);
     std::copy(x.begin(), x.end(), b.begin());
+    massFactors.reset();
   };
   // newmarkSteps writes every entry of the force: an empty function is a zero one.
   const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
-  const NewmarkOperators ops{adder(mass),
-                             adder(damping),
-                             adder(stiffness),
-                             solveMass,
-                             solver(*effective),
-                             force ? force : ForceFunction(zero),
-                             {},
-                             {}};  // the products apart: a dense M and C are read in place
+  NewmarkOperators ops{adder(mass),
+                       adder(damping),
+                       adder(stiffness),
+                       solveMass,
+                       solver(*effective),
+                       force ? force : ForceFunction(zero),
+                       {},
+                       {},
+                       {}};
+  // Dense M and C are read in place, both in one pass over the rows.
+  if (mass.isDense() && damping.isDense())
+    ops.addMassAndDamping = [&M, &C, n](std::span<const double> u, std::span<const double> w,
+                                        std::span<double> sums) {
+      accumulateRowProductPair(M, u, C, w, n, sums);
+    };
   newmarkSteps(ops, n, initialPositions, initialVelocities, dt, steps, observe);
   return SimulationStatus::Completed;
 }

@@ -48,8 +48,12 @@ void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> in
         }
       });
       ops.force(t, next);
-      ops.addMass(u, next);
-      ops.addDamping(w, next);
+      if (ops.addMassAndDamping) {
+        ops.addMassAndDamping(u, w, next);
+      } else {
+        ops.addMass(u, next);
+        ops.addDamping(w, next);
+      }
     }
     ops.solveEffective(next);
     forEachRange(n, 6 * size, 512, [&](int begin, int end) {

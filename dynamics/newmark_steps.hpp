@@ -38,6 +38,9 @@ struct NewmarkOperators {
   std::function<void(double t, const NewmarkWeights& w, std::span<double> x, std::span<double> v,
                      std::span<double> a)>
       fusedStep;
+  /// Optional: addMass(u, sums) then addDamping(w, sums), fused where the storage gains by it.
+  std::function<void(std::span<const double> u, std::span<const double> w, std::span<double> sums)>
+      addMassAndDamping;
 };
 
 /// Newmark's average acceleration from the initial state: the initial acceleration solves

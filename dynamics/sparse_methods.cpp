@@ -140,6 +140,7 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
                        [&effective](std::span<double> b) { effective->solveInPlace(b); },
                        force ? force : ForceFunction(zero),
                        std::ref(stepLoad),
+                       {},
                        {}};
   if (ldlt) ops.fusedStep = fusedStep;
   newmarkSteps(ops, n, x0, v0, dt, settings.steps, observe);

@@ -66,6 +66,12 @@ std::vector<double> alloc_vector_matrix_multiply(const Matrix& a, std::span<cons
 void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows, int first,
                            int last, std::span<double> sums);
 
+/// Continues sums[r], for each r < n, over row r of A with v and then over row r of B with w,
+/// every column in increasing order: accumulateRowProducts with A, then with B, in one pass
+/// over the rows (one job for the threads instead of two). A and B are n × n.
+void accumulateRowProductPair(const Matrix& a, std::span<const double> v, const Matrix& b,
+                              std::span<const double> w, int n, std::span<double> sums);
+
 /// x followed by v, n entries of each.
 std::vector<double> appendEqualLength(std::span<const double> x, std::span<const double> v, int n);
 

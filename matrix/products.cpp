@@ -206,4 +206,20 @@ void accumulateRowProducts(const Matrix& a, std::span<const double> v, int rows,
   });
 }
 
+void accumulateRowProductPair(const Matrix& a, std::span<const double> v, const Matrix& b,
+                              std::span<const double> w, int n, std::span<double> sums) {
+  n = std::max(n, 0);
+  if (sums.size() < static_cast<std::size_t>(n))
+    throw std::invalid_argument("accumulateRowProductPair: fewer sums than rows");
+  requireBlock("accumulateRowProductPair", a, n, n);
+  requireBlock("accumulateRowProductPair", b, n, n);
+  requireLength("accumulateRowProductPair", v, n);
+  requireLength("accumulateRowProductPair", w, n);
+  const std::size_t work = 2 * static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  forEachRange(n, work, kRowsAtOnce, [&](int begin, int end) {
+    rowProducts(a, v.data(), begin, end, 0, n, sums.data());
+    rowProducts(b, w.data(), begin, end, 0, n, sums.data());
+  });
+}
+
 }  // namespace lsde

@@ -247,6 +247,13 @@ TEST(Products, SameBitsAsThePlainLoopsOneEntryPerColumnAndCheckedSizes) {
         for (int c = 0; c < 2 * n; ++c)
           for (int r = 0; r < n; ++r) sums[r] = sums[r] + wide[r][c] * v[c];
         EXPECT_EQ(bits(alloc_vector_matrix_multiply(wide, v, n, 2 * n)), bits(sums));
+        // A's row, then B's row, in one sum per row.
+        const std::span<const double> u(v.data(), n), w(v.data() + n, n);
+        std::vector<double> pairSums(n, 0.0);
+        for (int r = 0; r < n; ++r) {
+          for (int c = 0; c < n; ++c) pairSums[r] = pairSums[r] + a[r][c] * u[c];
+          for (int c = 0; c < n; ++c) pairSums[r] = pairSums[r] + b[r][c] * w[c];
+        }
         const SparseRows rows(wide, n, 2 * n);
         for (const int threads : {1, 2, 3, 8}) {  // rows shared among threads
           const ThreadScope shared(threads, 1);
@@ -255,6 +262,9 @@ TEST(Products, SameBitsAsThePlainLoopsOneEntryPerColumnAndCheckedSizes) {
           rows.accumulate(v, n / 2, 2 * n, split);
           EXPECT_EQ(bits(rows.multiply(v)), bits(sums)) << threads;
           EXPECT_EQ(bits(split), bits(sums)) << threads;
+          std::vector<double> pair(n, 0.0);
+          accumulateRowProductPair(a, u, b, w, n, pair);
+          EXPECT_EQ(bits(pair), bits(pairSums)) << threads;
         }
       }
   const Matrix a{{1, 2, 3, 4}, {5, 6, 7, 8}};
