@@ -72,11 +72,19 @@ TEST(SparseFactor, SolvesInEachOrderAndStorageAndRefusesWhatItCannotFactor) {
   }
   std::vector<double> b(n);
   for (int i = 0; i < n; ++i) b[i] = std::sin(i + 1.0);
-  for (const auto& entries : {chain, arrow, wide, unsymmetric}) {
+  // Each storage of the Cholesky factors, and LU (no Cholesky factors) for the unsymmetric one.
+  using Storage = LdltFactors::Storage;
+  const std::pair<std::vector<Triplet>, std::optional<Storage>> cases[] = {
+      {chain, Storage::Chain},
+      {arrow, Storage::Entries},
+      {wide, Storage::Runs},
+      {unsymmetric, std::nullopt}};
+  for (const auto& [entries, storage] : cases) {
     const CsrMatrix a = CsrMatrix::fromTriplets(n, n, entries);
     const auto factors = SparseFactor::factor(a, SparseFactor::Allow::Any);
     ASSERT_TRUE(factors);
-    EXPECT_EQ(factors->ldlt() != nullptr, a.isSymmetric());
+    const LdltFactors* ldlt = factors->ldlt();
+    EXPECT_EQ(ldlt ? std::optional(ldlt->storage) : std::nullopt, storage);
     std::vector<double> x = b;
     factors->solveInPlace(x);
     const std::vector<double> expected = denseSolve(a, b);
