@@ -38,30 +38,37 @@ void requireValues(const CLI::App& cli) {
   }
 }
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "lsde: %s\nRun 'lsde --help' for usage.\n", message.c_str());
+namespace {
+
+// "lsde: message" and a pointer to the help of `program` on standard error; returns 2.
+int usageOf(const std::string& program, const std::string& message) {
+  std::fprintf(stderr, "lsde: %s\nRun '%s --help' for usage.\n", message.c_str(), program.c_str());
   return 2;
 }
 
-std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
-                                const std::function<void()>& check) {
-  const auto usage = [&command](const char* message) {
-    std::fprintf(stderr, "lsde: %s\nRun 'lsde %s --help' for usage.\n", message, command.c_str());
-    return 2;
-  };
+}  // namespace
+
+std::optional<int> parseArguments(CLI::App& cli, std::vector<std::string> arguments,
+                                  const std::string& program, const std::function<void()>& check) {
   try {
-    std::vector<std::string> arguments(args.rbegin(), args.rend());  // CLI11 takes them reversed
     cli.parse(arguments);
     requireValues(cli);
     check();
   } catch (const CLI::Success& e) {
     return cli.exit(e);
   } catch (const CLI::ParseError& e) {
-    return usage(e.what());
+    return usageOf(program, e.what());
   } catch (const UsageError& e) {
-    return usage(e.what());
+    return usageOf(program, e.what());
   }
   return std::nullopt;
+}
+
+std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
+                                const std::function<void()>& check) {
+  // CLI11 takes the arguments last first.
+  return parseArguments(cli, std::vector<std::string>(args.rbegin(), args.rend()),
+                        "lsde " + command, check);
 }
 
 }  // namespace lsde::app

@@ -5,6 +5,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -29,13 +30,14 @@ int positiveInt(const std::string& option, const std::string& text);
 /// default: a UsageError.
 void requireValues(const CLI::App& cli);
 
-/// Prints "lsde: message" and the pointer to --help on standard error; returns 2.
-int usageError(const std::string& message);
+/// Parses arguments (in CLI11's order, the last first) with cli, refuses empty values, then
+/// calls check (which turns the texts into options and throws UsageError). Returns an exit
+/// status when the program should stop now: 0 after --help or --version, 2 after a usage error
+/// ("lsde: …" and a pointer to `program --help` on standard error).
+std::optional<int> parseArguments(CLI::App& cli, std::vector<std::string> arguments,
+                                  const std::string& program, const std::function<void()>& check);
 
-/// Parses the arguments of `lsde COMMAND ARGS…` with cli, then calls check (which turns the
-/// texts into options and throws UsageError). Returns an exit status when the program should
-/// stop now: 0 after --help, 2 after a usage error ("lsde: …" and a pointer to the command's
-/// --help on standard error).
+/// parseArguments for the arguments of `lsde COMMAND ARGS…` with cli, the help of `lsde COMMAND`.
 std::optional<int> parseCommand(CLI::App& cli, const std::string& command, std::span<char*> args,
                                 const std::function<void()>& check);
 

@@ -121,20 +121,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
                  "the input file, - for standard input (default "
                  "input.csv); further arguments are ignored")
       ->type_name("INPUT");
-  try {
-    std::vector<std::string> arguments = argumentsToParse(cli, argc, argv);
-    cli.parse(arguments);
-    requireValues(cli);
+  return parseArguments(cli, argumentsToParse(cli, argc, argv), "lsde", [&] {
     if (!output.empty()) options.output = output;
     apply(texts, options);
-  } catch (const CLI::Success& e) {
-    return cli.exit(e);
-  } catch (const CLI::ParseError& e) {
-    return usageError(e.what());
-  } catch (const UsageError& e) {
-    return usageError(e.what());
-  }
-  return std::nullopt;
+  });
 }
 
 }  // namespace lsde::app
