@@ -58,16 +58,32 @@ class MassProduct {
 // The factors of K − σ·M for a σ below zero, so that a free structure's rigid-body modes
 // (λ = 0) leave it regular: as close to zero as the factorization allows, measured against a
 // typical eigenvalue.
-std::pair<double, SparseFactor> shiftedFactors(const SparseMatrices& s, double scale) {
+std::pair<double, SparseFactor> shiftedFactors(const CsrMatrix& k, const CsrMatrix& m,
+                                               double scale) {
   if (!(scale > 0.0) || !std::isfinite(scale)) scale = 1.0;
   for (const double fraction : {1e-12, 1e-9, 1e-6, 1e-3}) {
     const double sigma = -fraction * scale;
-    const WeightedMatrix terms[] = {{1.0, &s.k}, {-sigma, &s.m}};
+    const WeightedMatrix terms[] = {{1.0, &k}, {-sigma, &m}};
     if (auto factors = SparseFactor::factor(weightedSum(terms), SparseFactor::Allow::Any))
       return {sigma, std::move(*factors)};
   }
   throw ModalError(
       "K − σ·M is singular for every shift σ < 0 tried: K is not positive semidefinite");
+}
+
+// The symmetric matrix of a's lower triangle: a model symmetric only to rounding (as the
+// checks allow) is then exactly symmetric, as the Cholesky factorization requires.
+CsrMatrix lowerMirrored(const CsrMatrix& a) {
+  std::vector<Triplet> entries;
+  entries.reserve(a.nonZeros());
+  for (int r = 0; r < a.rows(); ++r)
+    for (std::size_t e = a.rowStart()[r]; e < a.rowStart()[r + 1]; ++e) {
+      const int c = a.columns()[e];
+      if (c > r) break;
+      entries.push_back({r, c, a.values()[e]});
+      if (c < r) entries.push_back({c, r, a.values()[e]});
+    }
+  return CsrMatrix::fromTriplets(a.rows(), a.cols(), std::move(entries));
 }
 
 std::vector<double> byColumns(const CsrMatrix& a) {
@@ -175,11 +191,12 @@ class SparseStructure : public Structure {
                          std::to_string((n_ - 1) / 2) + " for a sparse model of this size");
       return denseEigenpairs(byColumns(matrices_.k), byColumns(matrices_.m), n_, count);
     }
-    if (!SparseFactor::factor(matrices_.m, SparseFactor::Allow::PositiveDefinite))
+    const CsrMatrix m = lowerMirrored(matrices_.m), k = lowerMirrored(matrices_.k);
+    if (!SparseFactor::factor(m, SparseFactor::Allow::PositiveDefinite))
       throw ModalError("the mass matrix M is singular or not positive definite");
-    const auto [sigma, factors] = shiftedFactors(matrices_, typicalEigenvalue(*this));
+    const auto [sigma, factors] = shiftedFactors(k, m, typicalEigenvalue(*this));
     ShiftInverse inverse(factors, n_);
-    MassProduct mass(matrices_.m);
+    MassProduct mass(m);
     const int subspace = std::min(n_, std::max(2 * count + 1, count + 20));
     Spectra::SymGEigsShiftSolver<ShiftInverse, MassProduct, Spectra::GEigsMode::ShiftInvert> solver(
         inverse, mass, count, subspace, sigma);

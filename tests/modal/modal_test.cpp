@@ -160,6 +160,15 @@ TEST(Modes, RefusesWhatIsNotASymmetricDefinitePencil) {
     EXPECT_EQ(message(model(masses, k(-3), {}, sparse)).substr(0, 33),
               "the stiffness matrix K is not sym");
   }
+  // A consistent mass symmetric to rounding only, in a model large enough for Lanczos.
+  Model large = chain(300, 2, 4, true, true);
+  std::vector<Triplet> m;
+  for (int i = 0; i < 300; ++i) {
+    m.push_back({i, i, 2});
+    if (i + 1 < 300) m.insert(m.end(), {{i, i + 1, 0.1}, {i + 1, i, 0.1 * (1 + 1e-15)}});
+  }
+  std::get<SparseMatrices>(large.matrices).m = CsrMatrix::fromTriplets(300, 300, m);
+  EXPECT_EQ(message(large), "no error");
 }
 
 // One harmonic force F·e^{iφ} on the first coordinate.
