@@ -9,6 +9,7 @@
 #include "dynamics/newmark_steps.hpp"
 #include "matrix/algebra.hpp"
 #include "matrix/lu.hpp"
+#include "matrix/parallel.hpp"
 #include "matrix/sparse_rows.hpp"
 
 namespace lsde {
@@ -72,11 +73,11 @@ SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const
       rows.accumulate(v, 0, n, sums);
     };
   };
-  const auto solver = [](const LuDecomposition& lu) {
-    return [&lu](std::span<double> b) {
-      const std::vector<double> x = lu.solve(b);
-      std::copy(x.begin(), x.end(), b.begin());
-    };
+  const std::size_t size = static_cast<std::size_t>(n);
+  std::vector<double> solution(size), u(size), w(size);
+  const auto solveEffective = [&effective, &solution](std::span<double> b) {
+    effective->solve(b, solution);
+    std::copy(solution.begin(), solution.end(), b.begin());
   };
   // M is solved with once, for the initial acceleration: its factors need not outlive that.
   const auto solveMass = [&M, &massFactors, n](std::span<double> b) {
@@ -87,21 +88,29 @@ SimulationStatus newmark_integrate_force(const Matrix& M, const Matrix& C, const
   };
   // newmarkSteps writes every entry of the force: an empty function is a zero one.
   const auto zero = [](double, std::span<double> f) { std::fill(f.begin(), f.end(), 0.0); };
-  NewmarkOperators ops{adder(mass),
-                       adder(damping),
-                       adder(stiffness),
-                       solveMass,
-                       solver(*effective),
-                       force ? force : ForceFunction(zero),
-                       {},
-                       {},
-                       {}};
-  // Dense M and C are read in place, both in one pass over the rows.
-  if (mass.isDense() && damping.isDense())
-    ops.addMassAndDamping = [&M, &C, n](std::span<const double> u, std::span<const double> w,
-                                        std::span<double> sums) {
-      accumulateRowProductPair(M, u, C, w, n, sums);
-    };
+  const ForceFunction forceAt = force ? force : ForceFunction(zero);
+  // F(t) + M·u + C·w with u and w formed first; dense M and C are read in place, both in one
+  // pass over the rows.
+  const auto rightHandSide = [&](double t, const NewmarkWeights& weights, std::span<const double> x,
+                                 std::span<const double> v, std::span<const double> a,
+                                 std::span<double> rhs) {
+    // Each coordinate on its own: a large model's vector work is shared among the threads.
+    forEachRange(n, 4 * size, 512, [&](int begin, int end) {
+      for (int i = begin; i < end; ++i) {
+        u[i] = weights.massX * x[i] + weights.massV * v[i] + a[i];
+        w[i] = weights.dampingX * x[i] + v[i];
+      }
+    });
+    forceAt(t, rhs);
+    if (mass.isDense() && damping.isDense()) {
+      accumulateRowProductPair(M, u, C, w, n, rhs);
+    } else {
+      mass.accumulate(u, 0, n, rhs);
+      damping.accumulate(w, 0, n, rhs);
+    }
+  };
+  const NewmarkOperators ops{adder(damping), adder(stiffness), solveMass, solveEffective,
+                             forceAt,        rightHandSide,    {}};
   newmarkSteps(ops, n, initialPositions, initialVelocities, dt, steps, observe);
   return SimulationStatus::Completed;
 }

@@ -18,14 +18,14 @@ void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> in
 
   std::vector<double> x(initialPositions.begin(), initialPositions.begin() + n);
   std::vector<double> v(initialVelocities.begin(), initialVelocities.begin() + n);
-  std::vector<double> a(size), u(size), w(size);
+  std::vector<double> a(size), minusV(size), minusX(size);
   ops.force(0.0, a);
   for (std::size_t i = 0; i < size; ++i) {
-    u[i] = -v[i];
-    w[i] = -x[i];
+    minusV[i] = -v[i];
+    minusX[i] = -x[i];
   }
-  ops.addDamping(u, a);
-  ops.addStiffness(w, a);
+  ops.addDamping(minusV, a);
+  ops.addStiffness(minusX, a);
   ops.solveMass(a);
 
   std::vector<double> next(size);
@@ -37,24 +37,7 @@ void newmarkSteps(const NewmarkOperators& ops, int n, std::span<const double> in
       observe(j, x, v);
       continue;
     }
-    if (ops.stepLoad) {
-      ops.stepLoad(t, weights, x, v, a, next);
-    } else {
-      // Each coordinate on its own: a large model's vector work is shared among the threads.
-      forEachRange(n, 4 * size, 512, [&](int begin, int end) {
-        for (int i = begin; i < end; ++i) {
-          u[i] = positionToMass * x[i] + velocityToMass * v[i] + a[i];
-          w[i] = positionToDamping * x[i] + v[i];
-        }
-      });
-      ops.force(t, next);
-      if (ops.addMassAndDamping) {
-        ops.addMassAndDamping(u, w, next);
-      } else {
-        ops.addMass(u, next);
-        ops.addDamping(w, next);
-      }
-    }
+    ops.rightHandSide(t, weights, x, v, a, next);
     ops.solveEffective(next);
     forEachRange(n, 6 * size, 512, [&](int begin, int end) {
       for (int i = begin; i < end; ++i) newmarkUpdate(weights, next[i], x[i], v[i], a[i]);

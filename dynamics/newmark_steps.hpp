@@ -21,26 +21,25 @@ inline void newmarkUpdate(const NewmarkWeights& w, double next, double& x, doubl
   x = next;
 }
 
-/// What Newmark's steps need of a model, whatever its storage: products that add A·v to sums,
-/// solves in place, and the force at a time (written over all n entries).
+/// What Newmark's steps need of a model, whatever its storage: the products, solves and force of
+/// the initial acceleration, the solve with K̂, and each step's right-hand side.
 struct NewmarkOperators {
-  std::function<void(std::span<const double> v, std::span<double> sums)> addMass, addDamping,
-      addStiffness;
+  /// sums ← sums + A·v.
+  std::function<void(std::span<const double> v, std::span<double> sums)> addDamping, addStiffness;
+  /// b ← A⁻¹·b.
   std::function<void(std::span<double> b)> solveMass, solveEffective;
+  /// F(t), written over all n entries.
   std::function<void(double t, std::span<double> force)> force;
-  /// Optional: a step's whole right-hand side at t in one pass, in place of force, addMass and
-  /// addDamping, where the storage saves memory traffic that way.
+  /// A step's right-hand side at t, each row's sum running from F(t) over M's terms in
+  /// (w.massX·x + w.massV·v + a), then over C's terms in (w.dampingX·x + v), in column order.
   std::function<void(double t, const NewmarkWeights& w, std::span<const double> x,
                      std::span<const double> v, std::span<const double> a, std::span<double> rhs)>
-      stepLoad;
+      rightHandSide;
   /// Optional: a whole step at t in place (right-hand side, solve and update), where the storage
-  /// can fuse them; used in place of everything above but the initial acceleration.
+  /// can fuse them; used in place of rightHandSide and solveEffective.
   std::function<void(double t, const NewmarkWeights& w, std::span<double> x, std::span<double> v,
                      std::span<double> a)>
       fusedStep;
-  /// Optional: addMass(u, sums) then addDamping(w, sums), fused where the storage gains by it.
-  std::function<void(std::span<const double> u, std::span<const double> w, std::span<double> sums)>
-      addMassAndDamping;
 };
 
 /// Newmark's average acceleration from the initial state: the initial acceleration solves

@@ -53,7 +53,7 @@ std::function<void(std::span<const double>, std::span<double>)> adder(const CsrM
 
 // F(t) + M·(wx·x + wv·v + a) + C·(wd·x + v) row by row, each row's terms formed where they are
 // used, so that x, v and a are read once instead of written and read again as two temporary
-// vectors. The force vector keeps its zeros from step to step.
+// vectors.
 class SparseStepLoad {
  public:
   SparseStepLoad(const SparseMatrices& s, const MassSolver& mass, const ForceFunction& force, int n)
@@ -133,14 +133,12 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
     stepLoad.prepare(t);
     ldlt->sweep([&](int k) { return stepLoad.row(k, w, x, v, a); }, update);
   };
-  NewmarkOperators ops{adder(s.m),
-                       adder(s.c),
+  NewmarkOperators ops{adder(s.c),
                        adder(s.k),
                        [&mass](std::span<double> b) { mass.solveInPlace(b); },
                        [&effective](std::span<double> b) { effective->solveInPlace(b); },
                        force ? force : ForceFunction(zero),
                        std::ref(stepLoad),
-                       {},
                        {}};
   if (ldlt) ops.fusedStep = fusedStep;
   newmarkSteps(ops, n, x0, v0, dt, settings.steps, observe);

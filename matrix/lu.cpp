@@ -213,11 +213,17 @@ double LuDecomposition::smallestPivotMagnitude() const {
 }
 
 std::vector<double> LuDecomposition::solve(std::span<const double> b) const {
-  requireLength("LuDecomposition::solve", b, n_);
   std::vector<double> x(static_cast<std::size_t>(n_));
+  solve(b, x);
+  return x;
+}
+
+void LuDecomposition::solve(std::span<const double> b, std::span<double> x) const {
+  requireLength("LuDecomposition::solve", b, n_);
+  if (x.size() < static_cast<std::size_t>(n_) || (x.data() == b.data() && n_ > 0))
+    throw std::invalid_argument("LuDecomposition::solve: x needs n entries of its own");
   forwardSubstitution(b, x);
   backSubstitution(x);
-  return x;
 }
 
 void LuDecomposition::forwardSubstitution(std::span<const double> b, std::span<double> x) const {

@@ -24,6 +24,8 @@ class LuDecomposition {
 
   /// x with A·x = b (b has n entries). Meaningful only when no pivot is 0.
   std::vector<double> solve(std::span<const double> b) const;
+  /// The same into x (n entries, apart from b), for a caller that solves again and again.
+  void solve(std::span<const double> b, std::span<double> x) const;
 
   /// True when a pivot is exactly 0: the matrix is singular and has no inverse.
   bool hasZeroPivot() const;
