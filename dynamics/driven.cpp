@@ -41,12 +41,9 @@ void driven_linear_integrate(SystemProduct& system, std::span<const double> init
                              std::span<const double> initialVelocities, int n, double dt, int steps,
                              const Matrix& inverseMass, std::span<const Driver> drives,
                              const StepObserver& observe) {
-  const auto force = [drives](double t, std::span<double> f) {
-    const std::vector<double> values = driveForce(drives, t, static_cast<int>(f.size()));
-    std::copy(values.begin(), values.end(), f.begin());
-  };
+  const HarmonicForce force(drives, n);
   driven_linear_integrate(system, initialPositions, initialVelocities, n, dt, steps, inverseMass,
-                          ForceFunction(force), observe);
+                          std::cref(force), observe);
 }
 
 void driven_linear_integrate(SystemProduct& system, std::span<const double> initialPositions,

@@ -20,21 +20,33 @@ void add_component(Driver& driver, double frequency, double amplitude, double ph
   ++driver.count;
 }
 
-std::vector<double> driveForce(std::span<const Driver> drives, double t, int n) {
-  std::vector<double> force(static_cast<std::size_t>(std::max(n, 0)), 0.0);
+namespace {
+
+// Coordinate i's force: its components in order, F = cos(frequency · t + phase) × amplitude + F
+// from 0.0.
+double componentSum(const Driver& d, double t) {
+  double f = 0.0;
+  for (int j = 0; j < d.count; ++j)
+    f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
+  return f;
+}
+
+// Every coordinate's force into force, the cosines shared among the worker threads.
+void driveForceInto(std::span<const Driver> drives, double t, int n, std::span<double> force) {
   // A cosine costs about as much as kCosineWork multiply-adds of a product.
   constexpr std::size_t kCosineWork = 16;
   std::size_t components = 0;
   for (int i = 0; i < n; ++i) components += static_cast<std::size_t>(std::max(drives[i].count, 0));
   forEachRange(n, components * kCosineWork, 1, [&](int begin, int end) {
-    for (int i = begin; i < end; ++i) {
-      const Driver& d = drives[i];
-      double f = 0.0;
-      for (int j = 0; j < d.count; ++j)
-        f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
-      force[i] = f;
-    }
+    for (int i = begin; i < end; ++i) force[i] = componentSum(drives[i], t);
   });
+}
+
+}  // namespace
+
+std::vector<double> driveForce(std::span<const Driver> drives, double t, int n) {
+  std::vector<double> force(static_cast<std::size_t>(std::max(n, 0)), 0.0);
+  driveForceInto(drives, t, n, force);
   return force;
 }
 
@@ -50,24 +62,15 @@ HarmonicForce::HarmonicForce(std::span<const Driver> drives, int n)
 }
 
 void HarmonicForce::operator()(double t, std::span<double> force) const {
-  // Most coordinates loaded: driveForce spreads the cosines over the worker threads.
-  if (2 * loaded_.size() > static_cast<std::size_t>(n_)) {
-    const std::vector<double> f = driveForce(drives_, t, n_);
-    std::copy(f.begin(), f.end(), force.begin());
-    return;
-  }
+  // Most coordinates loaded: the cosines are shared among the worker threads.
+  if (2 * loaded_.size() > static_cast<std::size_t>(n_))
+    return driveForceInto(drives_, t, n_, force);
   std::fill(force.begin(), force.begin() + n_, 0.0);
   update(t, force);
 }
 
 void HarmonicForce::update(double t, std::span<double> force) const {
-  for (int i : loaded_) {
-    const Driver& d = drives_[i];
-    double f = 0.0;
-    for (int j = 0; j < d.count; ++j)
-      f = std::cos(d.frequencies[j] * t + d.phases[j]) * d.amplitudes[j] + f;
-    force[i] = f;
-  }
+  for (int i : loaded_) force[i] = componentSum(drives_[i], t);
 }
 
 }  // namespace lsde
