@@ -1,7 +1,6 @@
 #include "dynamics/sparse_methods.hpp"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -22,8 +21,7 @@ std::optional<MassSolver> MassSolver::make(const CsrMatrix& m) {
     if (!factors) return std::nullopt;
     return MassSolver(std::move(*factors));
   }
-  // The rule of the factorizations: every pivot positive, the smallest above n·ε times the
-  // largest.
+  // The rule of the factorizations: every pivot positive, and not singular for the size.
   std::vector<double> diagonal(static_cast<std::size_t>(m.rows()));
   double smallest = INFINITY, largest = 0.0;
   for (int i = 0; i < m.rows(); ++i) {
@@ -31,8 +29,7 @@ std::optional<MassSolver> MassSolver::make(const CsrMatrix& m) {
     smallest = std::min(smallest, diagonal[i]);
     largest = std::max(largest, diagonal[i]);
   }
-  if (m.rows() > 0 &&
-      !(smallest > static_cast<double>(m.rows()) * DBL_EPSILON * largest && std::isfinite(largest)))
+  if (m.rows() > 0 && (!(smallest > 0.0) || singularForSize(smallest / largest, m.rows())))
     return std::nullopt;
   return MassSolver(std::move(diagonal));
 }
@@ -89,13 +86,18 @@ class SparseStepLoad {
   void operator()(double t, const NewmarkWeights& w, std::span<const double> x,
                   std::span<const double> v, std::span<const double> a, std::span<double> rhs) {
     prepare(t);
-    const std::size_t work = s_.m.nonZeros() + s_.c.nonZeros() + f_.size();
-    forEachRange(static_cast<int>(f_.size()), 2 * work, 64, [&](int begin, int end) {
+    forEachRange(static_cast<int>(f_.size()), work(), kGranule, [&](int begin, int end) {
       for (int i = begin; i < end; ++i) rhs[i] = row(i, w, x, v, a);
     });
   }
 
+  // Whether all the rows at once go to more than one thread.
+  bool shared() const { return threadsFor(static_cast<int>(f_.size()), work(), kGranule) > 1; }
+
  private:
+  static constexpr int kGranule = 64;
+  std::size_t work() const { return 2 * (s_.m.nonZeros() + s_.c.nonZeros() + f_.size()); }
+
   const SparseMatrices& s_;
   const std::vector<double>* massDiagonal_;  // M's diagonal when M is diagonal
   const ForceFunction& force_;
@@ -119,7 +121,7 @@ SimulationStatus newmarkSparse(const SparseMatrices& s, int n, std::span<const d
   const LdltFactors* ldlt = effective->ldlt();
   // With threads to share it, the right-hand side is formed beforehand on all of them, and the
   // sweeps only read it; the bits are the same either way.
-  const bool preformed = threadCount() > 1;
+  const bool preformed = stepLoad.shared();
   std::vector<double> rhs(preformed ? static_cast<std::size_t>(n) : 0);
   const auto fusedStep = [&stepLoad, ldlt, &rhs, preformed](
                              double t, const NewmarkWeights& w, std::span<double> x,

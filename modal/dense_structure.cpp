@@ -12,6 +12,7 @@
 #include <lapacke.h>
 
 #include "modal/storage.hpp"
+#include "sparse/sparse_factor.hpp"
 
 namespace lsde::modal_detail {
 namespace {

@@ -19,10 +19,6 @@ std::unique_ptr<Structure> sparseStructure(const SparseMatrices& matrices, int n
 /// kept.
 Eigenpairs denseEigenpairs(std::vector<double> k, std::vector<double> m, int n, int count);
 
-/// True when a factorization's pivots span more than rounding allows for order n: the ratio of
-/// the smallest to the largest is below n·ε.
-bool singularForSize(double smallestToLargest, int n);
-
 /// The message for a dynamic stiffness K − Ω²·M + iΩ·C that could not be factored at omega:
 /// singular, or holding entries that are not numbers.
 std::string singularDynamicStiffness(double omega, bool notNumbers);

@@ -1,6 +1,5 @@
 #include "modal/structure.hpp"
 
-#include <cfloat>
 #include <cstdio>
 
 #include "modal/storage.hpp"
@@ -34,10 +33,6 @@ std::string singularDynamicStiffness(double omega, bool notNumbers) {
   return "the dynamic stiffness K − Ω²·M + iΩ·C " +
          std::string(notNumbers ? "holds entries that are not numbers" : "is singular") +
          " at Ω = " + numberText(omega);
-}
-
-bool singularForSize(double smallestToLargest, int n) {
-  return !(smallestToLargest > static_cast<double>(n) * DBL_EPSILON);
 }
 
 }  // namespace modal_detail

@@ -12,12 +12,6 @@
 namespace lsde {
 namespace {
 
-// A factorization is taken as singular when its diagonal spans more than this: the residue that
-// rounding leaves where exact elimination would give 0 is about n·ε times the largest entry.
-bool singularForSize(double reciprocalCondition, int n) {
-  return !(reciprocalCondition > static_cast<double>(n) * DBL_EPSILON);
-}
-
 // CHOLMOD factors the lower triangle of a symmetric matrix (whose CSR rows read as the columns
 // of its upper triangle, the matrix being its own transpose) as P·A·Pᵀ = L·D·Lᵀ; the solves run
 // on a copy of the factors, LdltFactors.
@@ -183,6 +177,10 @@ class Lu {
 };
 
 }  // namespace
+
+bool singularForSize(double smallestToLargest, int n) {
+  return !(smallestToLargest > static_cast<double>(n) * DBL_EPSILON);
+}
 
 struct SparseFactor::Impl {
   std::unique_ptr<Cholesky> cholesky;

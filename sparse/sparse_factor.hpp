@@ -10,6 +10,11 @@
 
 namespace lsde {
 
+/// True when a factorization of order n counts as singular: the ratio of its smallest pivot (or
+/// reciprocal condition estimate) to its largest is not above n·ε, the residue that rounding
+/// leaves where exact elimination would give 0. NaN counts as singular.
+bool singularForSize(double smallestToLargest, int n);
+
 /// The factors of a square sparse matrix, made once and used for many solves: a Cholesky
 /// factorization (CHOLMOD) for a symmetric positive definite matrix, else an LU factorization
 /// with pivoting (UMFPACK). The factorizations and solves run on the calling thread with a
