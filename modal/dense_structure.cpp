@@ -17,12 +17,24 @@
 namespace lsde::modal_detail {
 namespace {
 
+// Eigen sizes the blocks of its products from the processor's caches, which would change the
+// order of their sums, and so the last bits, from one machine to another: fixed sizes keep them.
+void fixEigenBlocking() {
+  static const bool fixed = [] {
+    Eigen::setCpuCacheSizes(32 * 1024, 512 * 1024, 8 * 1024 * 1024);
+    return true;
+  }();
+  (void)fixed;
+}
+
 class DenseStructure : public Structure {
  public:
   DenseStructure(const DenseMatrices& matrices, int n)
       : matrices_(matrices),
         n_(n),
-        symmetric_(isSymmetric(matrices.m) && isSymmetric(matrices.c) && isSymmetric(matrices.k)) {}
+        symmetric_(isSymmetric(matrices.m) && isSymmetric(matrices.c) && isSymmetric(matrices.k)) {
+    fixEigenBlocking();
+  }
 
   int size() const override { return n_; }
 
@@ -100,6 +112,7 @@ std::unique_ptr<Structure> denseStructure(const DenseMatrices& matrices, int n) 
 
 // K·φ = λ·M·φ with M = L·Lᵀ becomes the standard problem L⁻¹·K·L⁻ᵀ·v = λ·v, φ = L⁻ᵀ·v.
 Eigenpairs denseEigenpairs(std::vector<double> k, std::vector<double> m, int n, int count) {
+  fixEigenBlocking();
   const Eigen::Map<const Eigen::MatrixXd> kMap(k.data(), n, n), mMap(m.data(), n, n);
   const Eigen::LLT<Eigen::MatrixXd> cholesky(mMap);
   const auto pivots = cholesky.matrixLLT().diagonal();
