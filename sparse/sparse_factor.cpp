@@ -154,6 +154,7 @@ class Lu {
   Lu(const Lu&) = delete;
   Lu& operator=(const Lu&) = delete;
 
+  int size() const { return n_; }
   bool usable() const {
     return status_ == UMFPACK_OK && !singularForSize(reciprocalCondition_, n_);
   }
@@ -213,6 +214,9 @@ const LdltFactors* SparseFactor::ldlt() const {
 }
 
 void SparseFactor::solveInPlace(std::span<double> b) const {
+  const int n = impl_->cholesky ? impl_->cholesky->factors().n : impl_->lu->size();
+  if (b.size() != static_cast<std::size_t>(n))
+    throw std::invalid_argument("SparseFactor::solveInPlace: b does not hold n entries");
   if (impl_->cholesky)
     impl_->cholesky->factors().solveInPlace(b);
   else

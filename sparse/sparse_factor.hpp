@@ -35,7 +35,9 @@ class SparseFactor {
   /// The factors of a Cholesky factorization, for solves fused with a caller's work; nothing
   /// for LU.
   const LdltFactors* ldlt() const;
-  /// Solves a·x = b in place: b (n entries) becomes x.
+  /// Solves a·x = b in place: b (n entries) becomes x. The solve works in vectors of its own:
+  /// one object solves on one thread at a time. Throws std::invalid_argument when b does not
+  /// hold n entries.
   void solveInPlace(std::span<double> b) const;
 
  private:
