@@ -100,8 +100,14 @@ TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
       {"",
        {"frf", "f.csv", "--omega", "1:2:0"},
        2,
-       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number ≥ 1, "
-       "found \"1:2:0\"\n" +
+       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number from 1 "
+       "to 1000000, found \"1:2:0\"\n" +
+           usage},
+      {"",
+       {"frf", "f.csv", "--omega", "1:2:1000001"},
+       2,
+       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number from 1 "
+       "to 1000000, found \"1:2:1000001\"\n" +
            usage},
       {"",
        {"frf", "f.csv", "--steady", "--omega", "1:2:3"},
