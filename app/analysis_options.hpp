@@ -32,7 +32,7 @@ struct AnalysisTexts {
   ModelOptionTexts model;
 };
 
-/// Adds MODEL (a positional input file), the model file options, --dofs (described by
+/// Adds MODEL (a positional input file), the model's matrix files, --dofs (described by
 /// dofsHelp), --format, -o and --threads to cli.
 void addAnalysisOptions(CLI::App& cli, AnalysisTexts& texts, const std::string& dofsHelp);
 

@@ -143,6 +143,7 @@ int runFrf(std::span<char*> args) {
                "instead of --omega: the periodic steady state of the model's own drive, a row "
                "per distinct drive frequency");
   addAnalysisOptions(cli, texts, "the coordinates reported, 1-based, in this order (default: all)");
+  addHarmonicOption(cli, texts.model);
   FrfOptions options;
   const std::optional<int> status = parseCommand(cli, "frf", args, [&] {
     options.common = analysisOptions(texts);

@@ -20,9 +20,15 @@ struct ModelOptionTexts {
   std::string groundAccel, groundScale, groundDirection;
 };
 
-/// Adds --mass, --stiffness, --damping, --rayleigh, --x0, --v0 and --harmonic to cli, and
-/// --load-series, --ground-accel, --ground-scale and --ground-direction.
-void addModelOptions(CLI::App& cli, ModelOptionTexts& texts);
+/// Adds --mass, --stiffness, --damping and --rayleigh to cli: the model's matrices as files.
+void addModelFileOptions(CLI::App& cli, ModelOptionTexts& texts);
+
+/// Adds --harmonic, the drive of a model from files.
+void addHarmonicOption(CLI::App& cli, ModelOptionTexts& texts);
+
+/// Adds what only a run integrates: --x0 and --v0, and the recorded loads --load-series,
+/// --ground-accel, --ground-scale and --ground-direction.
+void addStateAndLoadOptions(CLI::App& cli, ModelOptionTexts& texts);
 
 /// Recorded loads, added to a model from any source.
 struct LoadFiles {

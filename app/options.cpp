@@ -107,7 +107,9 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
                  "report only these coordinates, 1-based, in this order: numbers and ranges, "
                  "e.g. 1,5,100-120 (default: all)")
       ->type_name("LIST");
-  addModelOptions(cli, texts.model);
+  addModelFileOptions(cli, texts.model);
+  addHarmonicOption(cli, texts.model);
+  addStateAndLoadOptions(cli, texts.model);
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,

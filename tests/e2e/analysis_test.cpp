@@ -76,7 +76,8 @@ std::string withStiffness(const std::string& k1, const std::string& k2) {
 }
 
 TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
-  const std::string usage = "Run 'lsde frf --help' for usage.\n";
+  const std::string usage = "Run 'lsde frf --help' for usage.\n",
+                    modesUsage = "Run 'lsde modes --help' for usage.\n";
   const struct {
     std::string input;
     std::vector<std::string> args;
@@ -114,6 +115,19 @@ TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
        2,
        "lsde: --omega and --steady exclude each other\n" + usage},
       {"", {"frf", "f.csv"}, 2, "lsde: give --omega FROM:TO:COUNT or --steady\n" + usage},
+      // Options of a run that these commands would ignore are not theirs.
+      {"",
+       {"modes", "f.csv", "--ground-accel", "r.at2"},
+       2,
+       "lsde: The following arguments were not expected: r.at2 --ground-accel\n" + modesUsage},
+      {"",
+       {"modes", "f.csv", "--harmonic", "h.csv"},
+       2,
+       "lsde: The following arguments were not expected: h.csv --harmonic\n" + modesUsage},
+      {"",
+       {"frf", "f.csv", "--steady", "--x0", "x0.mtx"},
+       2,
+       "lsde: The following arguments were not expected: x0.mtx --x0\n" + usage},
   };
   for (const auto& c : cases) {
     const std::string dir = scratchDir();
