@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 

@@ -2,10 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,7 +121,7 @@ int frf(const FrfOptions& options) {
       row(harmonics[k].omega, x);
     });
   }
-  table->flush();
+  if (table) table->flush();
   target.commit();
   return 0;
 }
