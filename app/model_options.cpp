@@ -150,16 +150,20 @@ std::optional<ModelFiles> modelFiles(const ModelOptionTexts& texts, bool inputGi
   return files;
 }
 
-Model readModel(const ModelSource& source, bool echo) {
+Model readModel(const ModelSource& source, bool echo, const std::vector<DofRange>& dofs) {
   if (source.files) {
     Model model = readModelFiles(*source.files, physicalMemoryBytes());
+    checkDofs(dofs, model.n);
     readLoads(source.loads, model.n, model);
     return model;
   }
   TextBuffer text = source.input == "-" ? loadText(stdin) : loadText(source.input);
   Model loads;
   const std::optional<int> n = sizeOf(text);
-  if (n) readLoads(source.loads, *n, loads);
+  if (n) {
+    checkDofs(dofs, *n);
+    readLoads(source.loads, *n, loads);
+  }
   Model model = toModel(readInputFile(text, physicalMemoryBytes(), echo));
   model.series = std::move(loads.series);
   model.ground = std::move(loads.ground);
