@@ -21,7 +21,7 @@ namespace {
 
 struct ModesOptions {
   AnalysisOptions common;
-  int count = 10;
+  std::optional<int> count;              // unset: 10, or n when that is fewer
   std::optional<std::string> direction;  // a Matrix Market n × 1 file; unset: all ones
   std::optional<std::string> shapes;     // the CSV of the mode shapes
 };
@@ -81,10 +81,10 @@ int modes(const ModesOptions& options) {
   const std::vector<int> dofs = selectDofs(options.common.dofs, model.n);
   std::vector<double> direction;
   if (options.direction) direction = readMatrixMarketVector(*options.direction, model.n);
-  const NaturalModes found = naturalModes(model, options.count, direction);
-  if (options.count > model.n)
+  const NaturalModes found = naturalModes(model, options.count.value_or(10), direction);
+  if (options.count && *options.count > model.n)
     std::fprintf(stderr, "lsde: note: --count %d is more than n = %d; all %d modes are given\n",
-                 options.count, model.n, model.n);
+                 *options.count, model.n, model.n);
   {
     OutputBuffer out(target.stream());
     if (options.common.format == Format::Csv)
