@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,16 @@ void writeShapes(OutputBuffer& out, const NaturalModes& found, std::span<const i
   }
 }
 
+// The path made absolute, its links and dot folders resolved as far as it exists: two
+// spellings of one file give the same path.
+std::filesystem::path resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path;
+  const std::filesystem::path full = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute : full;
+}
+
 int modes(const ModesOptions& options) {
   const ThreadScope threads(options.common.threads);
   OutputTarget target(options.common.output);
@@ -130,6 +141,11 @@ int runModes(std::span<char*> args) {
     if (!count.empty()) options.count = positiveInt("--count", count);
     if (!direction.empty() && direction != "all") options.direction = direction;
     if (!shapes.empty()) options.shapes = shapes;
+    // --dofs picks the rows of the shapes file; the table has a row per mode.
+    if (!options.shapes && !options.common.dofs.empty()) throw UsageError("--dofs needs --shapes");
+    if (options.shapes && options.common.output &&
+        resolved(*options.shapes) == resolved(*options.common.output))
+      throw UsageError("--shapes and -o name the same file: give two");
   });
   if (status) return *status;
   return reportingFailures(modelName(options.common.model), [&] { return modes(options); });

@@ -116,6 +116,11 @@ TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
        2,
        "lsde: --omega and --steady exclude each other\n" + usage},
       {"", {"frf", "f.csv"}, 2, "lsde: give --omega FROM:TO:COUNT or --steady\n" + usage},
+      {"", {"modes", "f.csv", "--dofs", "1"}, 2, "lsde: --dofs needs --shapes\n" + modesUsage},
+      {"",
+       {"modes", "f.csv", "-o", "x.csv", "--shapes", "./x.csv"},
+       2,
+       "lsde: --shapes and -o name the same file: give two\n" + modesUsage},
       // Options of a run that these commands would ignore are not theirs.
       {"",
        {"modes", "f.csv", "--ground-accel", "r.at2"},
