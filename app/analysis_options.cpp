@@ -14,7 +14,7 @@ void addAnalysisOptions(CLI::App& cli, AnalysisTexts& texts, const std::string& 
   cli.add_option("model", texts.input,
                  "the input file, - for standard input (default input.csv), or none with --mass")
       ->type_name("INPUT");
-  addModelOptions(cli, texts.model);
+  addModelFileOptions(cli, texts.model);
   cli.add_option("--dofs", texts.dofs, dofsHelp)->type_name("LIST");
   cli.add_option("--format", texts.format,
                  "report (default): a readable table; csv: the same columns at full precision")

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -32,7 +30,7 @@ struct AnalysisTexts {
   ModelOptionTexts model;
 };
 
-/// Adds MODEL (a positional input file), the model file options, --dofs (described by
+/// Adds MODEL (a positional input file), the model's matrix files, --dofs (described by
 /// dofsHelp), --format, -o and --threads to cli.
 void addAnalysisOptions(CLI::App& cli, AnalysisTexts& texts, const std::string& dofsHelp);
 

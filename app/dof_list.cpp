@@ -34,12 +34,7 @@ std::optional<std::vector<DofRange>> parseDofList(std::string_view text) {
   }
 }
 
-std::vector<int> selectDofs(const std::vector<DofRange>& ranges, int n) {
-  std::vector<int> dofs;
-  if (ranges.empty()) {
-    for (int k = 0; k < n; ++k) dofs.push_back(k);
-    return dofs;
-  }
+void checkDofs(const std::vector<DofRange>& ranges, int n) {
   // Repeats are allowed, but a list cannot make the output wider than a few times the model.
   long long count = 0;
   for (const DofRange& range : ranges)
@@ -54,8 +49,18 @@ std::vector<int> selectDofs(const std::vector<DofRange>& ranges, int n) {
       throw InputError(0, "--dofs: coordinate " + std::to_string(outside) +
                               " is outside the model's 1 … " + std::to_string(n));
     }
-    for (int k = range.first; k <= range.last; ++k) dofs.push_back(k - 1);
   }
+}
+
+std::vector<int> selectDofs(const std::vector<DofRange>& ranges, int n) {
+  std::vector<int> dofs;
+  if (ranges.empty()) {
+    for (int k = 0; k < n; ++k) dofs.push_back(k);
+    return dofs;
+  }
+  checkDofs(ranges, n);
+  for (const DofRange& range : ranges)
+    for (int k = range.first; k <= range.last; ++k) dofs.push_back(k - 1);
   return dofs;
 }
 

@@ -16,8 +16,12 @@ struct DofRange {
 /// is malformed.
 std::optional<std::vector<DofRange>> parseDofList(std::string_view text);
 
+/// Throws InputError (line 0) naming the first number of the ranges outside 1 … n, or when
+/// they name far more coordinates than the model has.
+void checkDofs(const std::vector<DofRange>& ranges, int n);
+
 /// The 0-based coordinates that the ranges name, in order; every coordinate of n when there
-/// are no ranges. Throws InputError (line 0) naming the first number outside 1 … n.
+/// are no ranges. Throws as checkDofs does.
 std::vector<int> selectDofs(const std::vector<DofRange>& ranges, int n);
 
 }  // namespace lsde::app

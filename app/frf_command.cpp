@@ -2,11 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
-#include <cstdlib>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,39 +23,25 @@
 namespace lsde::app {
 namespace {
 
-struct Sweep {
-  double from = 0.0, to = 0.0;
-  int count = 1;
-};
+// The most frequencies a sweep takes: each is a complex solve and a row of output.
+constexpr int kMaxFrequencies = 1'000'000;
 
 struct FrfOptions {
   AnalysisOptions common;
-  std::optional<Sweep> sweep;  // unset: --steady
+  std::optional<Steps> sweep;  // unset: --steady
   bool logarithmic = false;
 };
 
 // FROM:TO:COUNT: two finite numbers ≥ 0 (> 0 for a log sweep) and a whole number ≥ 1.
-Sweep parseSweep(const std::string& text, bool logarithmic) {
-  const std::string expected = std::string("FROM:TO:COUNT, two finite numbers ") +
-                               (logarithmic ? "> 0" : "≥ 0") + " and a whole number ≥ 1";
-  const std::size_t first = text.find(':'), second = text.find(':', first + 1);
-  if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
-    badValue("--omega", expected, text);
-  Sweep sweep;
-  for (const auto& [part, value] : {std::pair{text.substr(0, first), &sweep.from},
-                                    {text.substr(first + 1, second - first - 1), &sweep.to}}) {
-    char* end = nullptr;
-    *value = std::strtod(part.c_str(), &end);
-    if (part.empty() || *end != '\0' || !std::isfinite(*value) || *value < 0.0 ||
-        (logarithmic && *value == 0.0))
-      badValue("--omega", expected, text);
-  }
-  try {
-    sweep.count = positiveInt("--omega", text.substr(second + 1));
-  } catch (const UsageError&) {
-    badValue("--omega", expected, text);
-  }
-  return sweep;
+Steps parseSweep(const std::string& text, bool logarithmic) {
+  const std::optional<Steps> sweep = parseSteps(text, kMaxFrequencies);
+  if (!sweep || sweep->from < 0.0 || sweep->to < 0.0 ||
+      (logarithmic && (sweep->from == 0.0 || sweep->to == 0.0)))
+    badValue("--omega",
+             std::string("FROM:TO:COUNT, two finite numbers ") + (logarithmic ? "> 0" : "≥ 0") +
+                 " and a whole number from 1 to " + std::to_string(kMaxFrequencies),
+             text);
+  return *sweep;
 }
 
 // arg X in (−π, π]: −π and −0 come from signed zeros and are the same angles as π and 0.
@@ -123,7 +110,7 @@ int frf(const FrfOptions& options) {
     const std::vector<std::complex<double>> force = forcePattern(model.drives, model.n);
     if (std::all_of(force.begin(), force.end(), [](auto f) { return f == 0.0; }))
       throw InputError(0, "the model has no force: every drive amplitude is 0 or absent");
-    const Sweep& s = *options.sweep;
+    const Steps& s = *options.sweep;
     const std::vector<double> omegas = frequencySweep(s.from, s.to, s.count, options.logarithmic);
     frequencyResponse(model, omegas, force, dofs,
                       [&](int k, std::span<const std::complex<double>> x) { row(omegas[k], x); });
@@ -134,7 +121,7 @@ int frf(const FrfOptions& options) {
       row(harmonics[k].omega, x);
     });
   }
-  table->flush();
+  if (table) table->flush();
   target.commit();
   return 0;
 }
@@ -158,6 +145,7 @@ int runFrf(std::span<char*> args) {
                "instead of --omega: the periodic steady state of the model's own drive, a row "
                "per distinct drive frequency");
   addAnalysisOptions(cli, texts, "the coordinates reported, 1-based, in this order (default: all)");
+  addHarmonicOption(cli, texts.model);
   FrfOptions options;
   const std::optional<int> status = parseCommand(cli, "frf", args, [&] {
     options.common = analysisOptions(texts);

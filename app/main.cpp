@@ -82,7 +82,7 @@ int run(const ProgramOptions& options) {
   const lsde::ThreadScope threads(options.run.threads);  // the reading and the echo too
   lsde::app::OutputTarget target(options.output);
   const lsde::ScopedOutput output(target.stream());
-  const lsde::Model model = lsde::app::readModel(options.model, options.echo);
+  const lsde::Model model = lsde::app::readModel(options.model, options.echo, options.dofs);
   const std::vector<int> dofs = lsde::app::selectDofs(options.dofs, model.n);
   lsde::SimulationStatus status;
   if (options.format == Format::Csv) {

@@ -67,7 +67,7 @@ std::optional<int> sizeOf(const TextBuffer& text) {
 
 }  // namespace
 
-void addModelOptions(CLI::App& cli, ModelOptionTexts& texts) {
+void addModelFileOptions(CLI::App& cli, ModelOptionTexts& texts) {
   cli.add_option("--mass", texts.mass,
                  "the model from Matrix Market files instead of INPUT: M (needs --stiffness)")
       ->type_name("M.mtx");
@@ -76,12 +76,18 @@ void addModelOptions(CLI::App& cli, ModelOptionTexts& texts) {
       ->type_name("C.mtx");
   cli.add_option("--rayleigh", texts.rayleigh, "C = A·M + B·K instead of --damping")
       ->type_name("A,B");
-  cli.add_option("--x0", texts.x0, "initial positions, a Matrix Market n × 1 vector (default 0)")
-      ->type_name("X0.mtx");
-  cli.add_option("--v0", texts.v0, "initial velocities, likewise (default 0)")->type_name("V0.mtx");
+}
+
+void addHarmonicOption(CLI::App& cli, ModelOptionTexts& texts) {
   cli.add_option("--harmonic", texts.harmonic,
                  "the force: a CSV dof,amplitude,omega,phase, one cosine a line (default: none)")
       ->type_name("LOADS.csv");
+}
+
+void addStateAndLoadOptions(CLI::App& cli, ModelOptionTexts& texts) {
+  cli.add_option("--x0", texts.x0, "initial positions, a Matrix Market n × 1 vector (default 0)")
+      ->type_name("X0.mtx");
+  cli.add_option("--v0", texts.v0, "initial velocities, likewise (default 0)")->type_name("V0.mtx");
   cli.add_option("--load-series", texts.loadSeries,
                  "a force tabulated in time: a CSV t,DOF,… (1-based dofs), linear between rows, 0 "
                  "outside; may be repeated")
@@ -144,16 +150,20 @@ std::optional<ModelFiles> modelFiles(const ModelOptionTexts& texts, bool inputGi
   return files;
 }
 
-Model readModel(const ModelSource& source, bool echo) {
+Model readModel(const ModelSource& source, bool echo, const std::vector<DofRange>& dofs) {
   if (source.files) {
     Model model = readModelFiles(*source.files, physicalMemoryBytes());
+    checkDofs(dofs, model.n);
     readLoads(source.loads, model.n, model);
     return model;
   }
   TextBuffer text = source.input == "-" ? loadText(stdin) : loadText(source.input);
   Model loads;
   const std::optional<int> n = sizeOf(text);
-  if (n) readLoads(source.loads, *n, loads);
+  if (n) {
+    checkDofs(dofs, *n);
+    readLoads(source.loads, *n, loads);
+  }
   Model model = toModel(readInputFile(text, physicalMemoryBytes(), echo));
   model.series = std::move(loads.series);
   model.ground = std::move(loads.ground);

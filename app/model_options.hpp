@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dof_list.hpp"
 #include "dynamics/model.hpp"
 #include "models/model_files.hpp"
 
@@ -20,9 +21,15 @@ struct ModelOptionTexts {
   std::string groundAccel, groundScale, groundDirection;
 };
 
-/// Adds --mass, --stiffness, --damping, --rayleigh, --x0, --v0 and --harmonic to cli, and
-/// --load-series, --ground-accel, --ground-scale and --ground-direction.
-void addModelOptions(CLI::App& cli, ModelOptionTexts& texts);
+/// Adds --mass, --stiffness, --damping and --rayleigh to cli: the model's matrices as files.
+void addModelFileOptions(CLI::App& cli, ModelOptionTexts& texts);
+
+/// Adds --harmonic, the drive of a model from files.
+void addHarmonicOption(CLI::App& cli, ModelOptionTexts& texts);
+
+/// Adds what only a run integrates: --x0 and --v0, and the recorded loads --load-series,
+/// --ground-accel, --ground-scale and --ground-direction.
+void addStateAndLoadOptions(CLI::App& cli, ModelOptionTexts& texts);
 
 /// Recorded loads, added to a model from any source.
 struct LoadFiles {
@@ -50,10 +57,11 @@ struct ModelSource {
 };
 
 /// The model from its files, or from the input file, parsed and echoed when echo is true, with
-/// its recorded loads. The load files are read before the echo, so that a bad one leaves
-/// standard output empty. The text buffer, as large as the file, is released on return, before
-/// the model's users need memory. Throws InputError or FileError for anything malformed.
-Model readModel(const ModelSource& source, bool echo);
+/// its recorded loads. The coordinates dofs are checked against the model's size (checkDofs)
+/// and the load files read before the echo, so that a bad one leaves standard output empty.
+/// The text buffer, as large as the file, is released on return, before the model's users need
+/// memory. Throws InputError or FileError for anything malformed.
+Model readModel(const ModelSource& source, bool echo, const std::vector<DofRange>& dofs = {});
 
 /// The model's name in messages: its files, the input file, or <stdin>.
 std::string modelName(const ModelSource& source);

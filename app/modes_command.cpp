@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,7 @@ namespace {
 
 struct ModesOptions {
   AnalysisOptions common;
-  int count = 10;
+  std::optional<int> count;              // unset: 10, or n when that is fewer
   std::optional<std::string> direction;  // a Matrix Market n × 1 file; unset: all ones
   std::optional<std::string> shapes;     // the CSV of the mode shapes
 };
@@ -71,6 +73,16 @@ void writeShapes(OutputBuffer& out, const NaturalModes& found, std::span<const i
   }
 }
 
+// The path made absolute, its links and dot folders resolved as far as it exists: two
+// spellings of one file give the same path.
+std::filesystem::path resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path;
+  const std::filesystem::path full = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute : full;
+}
+
 int modes(const ModesOptions& options) {
   const ThreadScope threads(options.common.threads);
   OutputTarget target(options.common.output);
@@ -80,10 +92,10 @@ int modes(const ModesOptions& options) {
   const std::vector<int> dofs = selectDofs(options.common.dofs, model.n);
   std::vector<double> direction;
   if (options.direction) direction = readMatrixMarketVector(*options.direction, model.n);
-  const NaturalModes found = naturalModes(model, options.count, direction);
-  if (options.count > model.n)
+  const NaturalModes found = naturalModes(model, options.count.value_or(10), direction);
+  if (options.count && *options.count > model.n)
     std::fprintf(stderr, "lsde: note: --count %d is more than n = %d; all %d modes are given\n",
-                 options.count, model.n, model.n);
+                 *options.count, model.n, model.n);
   {
     OutputBuffer out(target.stream());
     if (options.common.format == Format::Csv)
@@ -129,6 +141,11 @@ int runModes(std::span<char*> args) {
     if (!count.empty()) options.count = positiveInt("--count", count);
     if (!direction.empty() && direction != "all") options.direction = direction;
     if (!shapes.empty()) options.shapes = shapes;
+    // --dofs picks the rows of the shapes file; the table has a row per mode.
+    if (!options.shapes && !options.common.dofs.empty()) throw UsageError("--dofs needs --shapes");
+    if (options.shapes && options.common.output &&
+        resolved(*options.shapes) == resolved(*options.common.output))
+      throw UsageError("--shapes and -o name the same file: give two");
   });
   if (status) return *status;
   return reportingFailures(modelName(options.common.model), [&] { return modes(options); });

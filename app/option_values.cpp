@@ -6,28 +6,55 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace lsde::app {
+
+namespace {
+
+std::optional<double> finiteNumber(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> wholeNumber(const std::string& text, int most) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > most)
+    return std::nullopt;
+  return value;
+}
+
+}  // namespace
 
 void badValue(const std::string& option, const std::string& expected, const std::string& found) {
   throw UsageError(option + ": expected " + expected + ", found \"" + found + "\"");
 }
 
 double positiveFinite(const std::string& option, const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(value) || !(value > 0.0))
-    badValue(option, "a finite number > 0", text);
-  return value;
+  const std::optional<double> value = finiteNumber(text);
+  if (!value || !(*value > 0.0)) badValue(option, "a finite number > 0", text);
+  return *value;
 }
 
 int positiveInt(const std::string& option, const std::string& text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < 1)
-    badValue(option, "a whole number from 1 to 2147483647", text);
-  return value;
+  const std::optional<int> value = wholeNumber(text, std::numeric_limits<int>::max());
+  if (!value) badValue(option, "a whole number from 1 to 2147483647", text);
+  return *value;
+}
+
+std::optional<Steps> parseSteps(const std::string& text, int most) {
+  const std::size_t first = text.find(':'), second = text.find(':', first + 1);
+  if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
+    return std::nullopt;
+  const std::optional<double> from = finiteNumber(text.substr(0, first)),
+                              to = finiteNumber(text.substr(first + 1, second - first - 1));
+  const std::optional<int> count = wholeNumber(text.substr(second + 1), most);
+  if (!from || !to || !count) return std::nullopt;
+  return Steps{*from, *to, *count};
 }
 
 void requireValues(const CLI::App& cli) {

@@ -26,6 +26,16 @@ double positiveFinite(const std::string& option, const std::string& text);
 /// The option's value as a whole number from 1 to 2147483647, else a UsageError.
 int positiveInt(const std::string& option, const std::string& text);
 
+/// FROM:TO:COUNT, a range of COUNT values.
+struct Steps {
+  double from = 0.0, to = 0.0;
+  int count = 1;
+};
+
+/// FROM:TO:COUNT with FROM and TO finite numbers and COUNT a whole number from 1 to most;
+/// nothing when the text is not that. Each option checks its own bounds on FROM and TO.
+std::optional<Steps> parseSteps(const std::string& text, int most);
+
 /// An option given an empty value ("--dt=", --method "") is a mistake, not a request for the
 /// default: a UsageError.
 void requireValues(const CLI::App& cli);

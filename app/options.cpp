@@ -1,5 +1,6 @@
 #include "app/options.hpp"
 
+#include "app/commands.hpp"
 #include "app/option_values.hpp"
 
 #include <CLI/CLI.hpp>
@@ -87,6 +88,10 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
   CLI::App cli("Simulates M·x'' + C·x' + K·x = F(t) from an input file and prints the trajectory.",
                "lsde");
   cli.set_version_flag("--version", "lsde " LSDE_VERSION);
+  std::string names;
+  for (const Command& command : commands())
+    names += (names.empty() ? "lsde " : ", lsde ") + std::string(command.name);
+  cli.footer("Commands: " + names + " (lsde COMMAND --help)");
   OptionTexts texts;
   std::string output;
   cli.add_option("--dt", texts.dt, "the time step, a finite number > 0 (default 0.01)")
@@ -107,7 +112,9 @@ std::optional<int> parseCommandLine(int argc, char** argv, ProgramOptions& optio
                  "report only these coordinates, 1-based, in this order: numbers and ranges, "
                  "e.g. 1,5,100-120 (default: all)")
       ->type_name("LIST");
-  addModelOptions(cli, texts.model);
+  addModelFileOptions(cli, texts.model);
+  addHarmonicOption(cli, texts.model);
+  addStateAndLoadOptions(cli, texts.model);
   cli.add_flag("--no-echo", texts.noEcho, "do not echo n, M, C, K and the drive components");
   cli.add_flag("--no-prompt", texts.noPrompt, "do not ask for <enter> at the end");
   cli.add_option("--format", texts.format,

@@ -44,25 +44,21 @@ std::vector<double> parsePeriods(const std::string& text) {
   const std::string expected =
       "periods > 0, comma-separated, or FROM:TO:COUNT with 0 < FROM < TO and COUNT from 2 to " +
       std::to_string(kMaxPeriods);
-  std::vector<std::string> parts;
-  const char separator = text.find(':') == std::string::npos ? ',' : ':';
-  for (std::size_t begin = 0;;) {
-    const std::size_t end = text.find(separator, begin);
-    parts.push_back(text.substr(begin, end - begin));
-    if (end == std::string::npos) break;
-    begin = end + 1;
+  if (text.find(':') != std::string::npos) {
+    const std::optional<Steps> steps = parseSteps(text, kMaxPeriods);
+    if (!steps || !(steps->from > 0 && steps->from < steps->to) || steps->count < 2)
+      badValue("--periods", expected, text);
+    return logSpacedPeriods(steps->from, steps->to, steps->count);
   }
   std::vector<double> values;
-  for (const std::string& part : parts) {
-    const std::optional<double> value = number(part);
+  for (std::size_t begin = 0;;) {
+    const std::size_t end = text.find(',', begin);
+    const std::optional<double> value = number(text.substr(begin, end - begin));
     if (!value || !(*value > 0) || !std::isfinite(*value)) badValue("--periods", expected, text);
     values.push_back(*value);
+    if (end == std::string::npos) return values;
+    begin = end + 1;
   }
-  if (separator == ',') return values;
-  if (values.size() != 3 || !(values[0] < values[1]) || values[2] != std::floor(values[2]) ||
-      values[2] < 2 || values[2] > kMaxPeriods)
-    badValue("--periods", expected, text);
-  return logSpacedPeriods(values[0], values[1], static_cast<int>(values[2]));
 }
 
 // The options, or the exit status when the command should stop now.

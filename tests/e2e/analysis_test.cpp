@@ -18,7 +18,7 @@ TEST(Analysis, ModesOfTheTwoMassExample) {
   const RunResult r =
       runLsde({"modes", kTwoMasses, "--format", "csv", "--shapes", "phi.csv", "--dofs", "2"}, dir);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "lsde: note: --count 10 is more than n = 2; all 2 modes are given\n");
+  EXPECT_EQ(r.err, "");  // no note without --count
   std::string header;
   const auto rows = csvRows(r.out, &header);
   EXPECT_EQ(header, "mode,omega,f,T,zeta,gamma,mass,cumulative");
@@ -33,16 +33,17 @@ TEST(Analysis, ModesOfTheTwoMassExample) {
   EXPECT_EQ(readFile(dir + "/phi.csv"),
             "dof,phi1,phi2\n2,0.7071067811865476,-0.7071067811865476\n");
 
-  // The same model from Matrix Market files gives the same table.
+  // The same model from Matrix Market files gives the same table, all its modes for --count 3.
   const std::string identity =
       "%%MatrixMarket matrix coordinate real general\n2 2 2\n1 1 1\n2 2 1\n";
   writeFile(dir + "/M.mtx", identity);
   writeFile(dir + "/K.mtx",
             "%%MatrixMarket matrix coordinate real symmetric\n2 2 3\n1 1 2\n2 1 -1\n2 2 2\n");
   const RunResult sparse = runLsde({"modes", "--mass", "M.mtx", "--stiffness", "K.mtx",
-                                    "--rayleigh", "0.1,0", "--format", "csv"},
+                                    "--rayleigh", "0.1,0", "--format", "csv", "--count", "3"},
                                    dir);
   EXPECT_EQ(sparse.out, r.out);
+  EXPECT_EQ(sparse.err, "lsde: note: --count 3 is more than n = 2; all 2 modes are given\n");
 }
 
 TEST(Analysis, ResponseOfTheTwoMassExample) {
@@ -76,7 +77,8 @@ std::string withStiffness(const std::string& k1, const std::string& k2) {
 }
 
 TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
-  const std::string usage = "Run 'lsde frf --help' for usage.\n";
+  const std::string usage = "Run 'lsde frf --help' for usage.\n",
+                    modesUsage = "Run 'lsde modes --help' for usage.\n";
   const struct {
     std::string input;
     std::vector<std::string> args;
@@ -100,14 +102,38 @@ TEST(Analysis, BadModelsAndOptionsFailWithOneLine) {
       {"",
        {"frf", "f.csv", "--omega", "1:2:0"},
        2,
-       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number ≥ 1, "
-       "found \"1:2:0\"\n" +
+       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number from 1 "
+       "to 1000000, found \"1:2:0\"\n" +
+           usage},
+      {"",
+       {"frf", "f.csv", "--omega", "1:2:1000001"},
+       2,
+       "lsde: --omega: expected FROM:TO:COUNT, two finite numbers ≥ 0 and a whole number from 1 "
+       "to 1000000, found \"1:2:1000001\"\n" +
            usage},
       {"",
        {"frf", "f.csv", "--steady", "--omega", "1:2:3"},
        2,
        "lsde: --omega and --steady exclude each other\n" + usage},
       {"", {"frf", "f.csv"}, 2, "lsde: give --omega FROM:TO:COUNT or --steady\n" + usage},
+      {"", {"modes", "f.csv", "--dofs", "1"}, 2, "lsde: --dofs needs --shapes\n" + modesUsage},
+      {"",
+       {"modes", "f.csv", "-o", "x.csv", "--shapes", "./x.csv"},
+       2,
+       "lsde: --shapes and -o name the same file: give two\n" + modesUsage},
+      // Options of a run that these commands would ignore are not theirs.
+      {"",
+       {"modes", "f.csv", "--ground-accel", "r.at2"},
+       2,
+       "lsde: The following arguments were not expected: r.at2 --ground-accel\n" + modesUsage},
+      {"",
+       {"modes", "f.csv", "--harmonic", "h.csv"},
+       2,
+       "lsde: The following arguments were not expected: h.csv --harmonic\n" + modesUsage},
+      {"",
+       {"frf", "f.csv", "--steady", "--x0", "x0.mtx"},
+       2,
+       "lsde: The following arguments were not expected: x0.mtx --x0\n" + usage},
   };
   for (const auto& c : cases) {
     const std::string dir = scratchDir();

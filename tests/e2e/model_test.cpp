@@ -128,6 +128,9 @@ TEST(Models, BadFilesAndOptionsFailWithOneLineNamingTheFile) {
       {{}, with({"--dofs", "3-1"}), 2, "lsde: --dofs: expected numbers ≥ 1 and ranges A-B, comma-separated, found \"3-1\"" + kUsage},
       {{{"M.mtx", kTwo}, {"K.mtx", kTwo}}, with({"--dofs", "1,3"}), 1,
        "lsde: M.mtx, K.mtx: --dofs: coordinate 3 is outside the model's 1 … 2\n"},
+      // An input file's size is known before its echo: nothing is echoed.
+      {{{"f.csv", kTwoMasses}}, {"--dofs", "3", "--no-prompt", "f.csv"}, 1,
+       "lsde: f.csv: --dofs: coordinate 3 is outside the model's 1 … 2\n"},
       {{{"M.mtx", kTwo}, {"K.mtx", kHeader + "3 3 0\n"}}, model, 1,
        "lsde: K.mtx: a 3 × 3 matrix, but the mass matrix M.mtx is 2 × 2\n"},
       {{{"M.mtx", kHeader + "2 2 2\n1 1 1\n2 2 0\n"}, {"K.mtx", kTwo}}, model, 1,

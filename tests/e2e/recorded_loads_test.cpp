@@ -83,6 +83,8 @@ TEST(RecordedLoads, BadFilesAndOptionsFailWithOneLineAndNothingOnStandardOutput)
        "lsde: q.at2:4: NPTS must be a whole number ≥ 1, found 0\n"},
       {{}, {"spectrum", "--periods", "0.5,0,1", "r.at2"}, 2,
        "lsde: --periods: expected periods > 0, comma-separated, or FROM:TO:COUNT with 0 < FROM < TO and COUNT from 2 to 1000000, found \"0.5,0,1\"" + spectrumUsage},
+      {{}, {"spectrum", "--periods", "0.1:1:1e6", "r.at2"}, 2,
+       "lsde: --periods: expected periods > 0, comma-separated, or FROM:TO:COUNT with 0 < FROM < TO and COUNT from 2 to 1000000, found \"0.1:1:1e6\"" + spectrumUsage},
       {{}, {"spectrum", "--damping", "1", "r.at2"}, 2,
        "lsde: --damping: expected a number from 0 up to 1, 1 excluded, found \"1\"" + spectrumUsage},
       {{}, {"spectrum"}, 2, "lsde: RECORD is required" + spectrumUsage},

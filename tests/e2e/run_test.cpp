@@ -151,7 +151,11 @@ TEST(Options, RunsPrintWhatTheOptionsAskAndFailuresSaySoWithTheirStatus) {
     EXPECT_EQ(r.out, c.out) << c.args.front();
     EXPECT_EQ(r.err, c.err) << c.args.front();
   }
-  EXPECT_EQ(runLsde({"--help"}).status, 0);
+  const RunResult help = runLsde({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(
+      help.out.ends_with("\nCommands: lsde modes, lsde frf, lsde spectrum (lsde COMMAND --help)\n"))
+      << help.out;
   EXPECT_EQ(runLsde({"--version"}).out.rfind("lsde ", 0), 0u);
 }
 
