@@ -121,7 +121,7 @@ void OutputTarget::openTemporary() {
     const int error = errno;
     ::close(fd);
     discard();
-    throw OutputFileError(path_ + ": cannot write: " + std::strerror(error));
+    throw cannotWrite(path_, error);
   }
   owned_ = true;
 }

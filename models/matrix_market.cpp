@@ -149,8 +149,6 @@ class EntryReader {
 
   const Header& header() const { return header_; }
   const Shape& shape() const { return shape_; }
-  /// The line of the entry last read.
-  int line() const { return line_; }
 
   /// The next entry, or false after the last one the size line promises.
   bool next(Triplet& entry) {

@@ -62,7 +62,7 @@ Model readModelFiles(const ModelFiles& files, std::uint64_t memoryBytes) {
   model.n = n;
   model.positions = readState(files.positions, n);
   model.velocities = readState(files.velocities, n);
-  if (files.harmonic) model.drives = readHarmonicLoads(*files.harmonic, n);
+  if (files.harmonic) model.drives = readHarmonicLoads(*files.harmonic, n, memoryBytes);
   model.matrices = std::move(s);
   return model;
 }
