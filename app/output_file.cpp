@@ -50,6 +50,13 @@ OutputFileError cannotWrite(const std::string& path, int error) {
   return OutputFileError(path + ": cannot write: " + std::strerror(error));
 }
 
+// Whether the file info describes is the one standard output already writes to.
+bool isStandardOutput(const struct stat& info) {
+  struct stat out {};
+  return ::fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == info.st_dev &&
+         out.st_ino == info.st_ino;
+}
+
 // The file at the end of path's chain of symbolic links (relative links read from their own
 // folder), or path when it is no link; a dangling chain ends at the name a write would create.
 std::string followLinks(const std::string& path) {
@@ -77,6 +84,8 @@ OutputTarget::OutputTarget(const std::optional<std::string>& path) {
   } else if (!S_ISREG(info.st_mode)) {
     openDirectly(*path);  // a device or FIFO is no file to replace
     return;
+  } else if (isStandardOutput(info)) {
+    return;  // -o /dev/stdout: replacing the file would lose what a `>>` keeps
   } else {
     path_ = followLinks(*path);
     // Refused as `>` would be (root may), rather than silently replaced by the rename.
@@ -112,7 +121,7 @@ void OutputTarget::openTemporary() {
     const int error = errno;
     ::close(fd);
     discard();
-    throw OutputFileError(path_ + ": cannot write: " + std::strerror(error));
+    throw cannotWrite(path_, error);
   }
   owned_ = true;
 }

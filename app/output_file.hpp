@@ -17,7 +17,8 @@ struct OutputFileError : std::runtime_error {
 /// by commit(); a run that fails, throws or is interrupted by a signal removes the temporary
 /// file and leaves an existing file as it was. A symbolic link stays a link: the file at the
 /// end of its chain is the one replaced (or created). What is not a regular file (a device, a
-/// FIFO) is written straight into, as a shell's `>` does.
+/// FIFO) is written straight into, as a shell's `>` does. The file standard output goes to
+/// (-o /dev/stdout) is written through standard output, as it was opened.
 class OutputTarget {
  public:
   /// Standard output for nothing; otherwise creates the temporary file beside the file path

@@ -42,6 +42,11 @@ std::size_t fill(TextBuffer& text, std::size_t used, std::FILE* file) {
 }  // namespace
 
 TextBuffer loadText(const std::string& path) {
+  // A device never ends (/dev/zero) or is no model (a terminal): refused before it is opened.
+  // Standard input, read through the stream overload, stays whatever it is.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)))
+    throw InputError(0, "not a regular file or pipe");
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) throw InputError(0, std::string("cannot open: ") + std::strerror(errno));

@@ -10,8 +10,8 @@ namespace lsde {
 /// The whole input file in one buffer, followed by a zero byte. Readers cut it in place.
 using TextBuffer = std::string;
 
-/// Reads the file at path in one piece. Throws InputError when it cannot be opened or read,
-/// or when it is 2 GiB or larger.
+/// Reads the file at path in one piece. Throws InputError for a character or block device, when
+/// it cannot be opened or read, or when it is 2 GiB or larger.
 TextBuffer loadText(const std::string& path);
 
 /// Reads an open stream (a file, a pipe, standard input) to its end, with the same limits.

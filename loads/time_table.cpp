@@ -16,14 +16,22 @@ namespace {
 // Field k of a row (0: the time) as a finite number.
 double finiteNumber(const Field& field, std::size_t k, int line) {
   const std::string_view text = trimmed(field);
-  const std::string what = k == 0 ? "the time" : "field " + std::to_string(k + 1);
-  if (text.empty()) throw InputError(line, what + " is empty");
+  const auto fail = [&](const std::string& problem) {  // the message is built only to throw
+    throw InputError(line, (k == 0 ? "the time" : "field " + std::to_string(k + 1)) + problem);
+  };
+  if (text.empty()) fail(" is empty");
   const char* p = text.data();
   const std::optional<double> value = takeNumber(p, text.data() + text.size());
-  if (!value || p != text.data() + text.size())
-    throw InputError(line, what + " is not a number: " + excerpt(text));
-  if (!std::isfinite(*value)) throw InputError(line, what + " is not finite: " + excerpt(text));
+  if (!value || p != text.data() + text.size()) fail(" is not a number: " + excerpt(text));
+  if (!std::isfinite(*value)) fail(" is not finite: " + excerpt(text));
   return *value;
+}
+
+// How many fields a row split up to its limit holds: the last one taken may end at a comma.
+std::size_t allFields(const std::vector<Field>& fields, const Line& line) {
+  const char* rest = fields.back().end;
+  return fields.size() +
+         (rest == line.end ? 0 : 1 + std::count(rest + 1, static_cast<const char*>(line.end), ','));
 }
 
 }  // namespace
@@ -52,11 +60,11 @@ TimeTable readTimeTable(TextBuffer& text, const TimeTableRules& rules, std::uint
   table.times.reserve(rows);
   table.values.reserve(values);
   while (const std::optional<Line> line = nextFilledLine(cursor)) {
-    fields = splitFields(*line);
+    fields = splitFields(*line, static_cast<int>(names.size()) + 2);  // one more tells too many
     if (fields.size() != names.size() + 1)
       throw InputError(line->number, "expected " + std::to_string(names.size() + 1) +
                                          " fields, as the header has, found " +
-                                         std::to_string(fields.size()));
+                                         std::to_string(allFields(fields, *line)));
     const double t = finiteNumber(fields[0], 0, line->number);
     if (!table.times.empty() && !(t > table.times.back())) {
       char before[kMaxShortestChars];

@@ -149,8 +149,6 @@ class EntryReader {
 
   const Header& header() const { return header_; }
   const Shape& shape() const { return shape_; }
-  /// The line of the entry last read.
-  int line() const { return line_; }
 
   /// The next entry, or false after the last one the size line promises.
   bool next(Triplet& entry) {
@@ -238,13 +236,7 @@ std::string dimensions(const Shape& shape) {
   return std::to_string(shape.rows) + " × " + std::to_string(shape.cols);
 }
 
-// A square matrix's entries in file order, mirrors included.
-struct SquareEntries {
-  int n = 0;
-  std::vector<Triplet> list;
-};
-
-SquareEntries readSquareEntries(const std::string& path, std::uint64_t memoryBytes) {
+MatrixEntries readSquareEntries(const std::string& path, std::uint64_t memoryBytes) {
   TextBuffer text = loadText(path);
   EntryReader reader(text);
   const Shape& shape = reader.shape();
@@ -255,7 +247,7 @@ SquareEntries readSquareEntries(const std::string& path, std::uint64_t memoryByt
   requireMemoryFits(
       stored * kBytesPerStoredEntry + (shape.rows + 1ULL) * kBytesPerRow, memoryBytes, shape.line,
       "the " + dimensions(shape) + " matrix of " + std::to_string(shape.entries) + " entries");
-  SquareEntries entries{shape.rows, {}};
+  MatrixEntries entries{shape.rows, shape.line, {}};
   entries.list.reserve(stored);
   const bool array = reader.header().format == Format::Array;
   const bool symmetric = reader.header().symmetric;
@@ -271,12 +263,17 @@ SquareEntries readSquareEntries(const std::string& path, std::uint64_t memoryByt
 
 }  // namespace
 
+MatrixEntries readMatrixMarketEntries(const std::string& path, std::uint64_t memoryBytes) {
+  return namingFile(path, [&] { return readSquareEntries(path, memoryBytes); });
+}
+
 CsrMatrix readMatrixMarketMatrix(const std::string& path, std::uint64_t memoryBytes) {
-  return namingFile(path, [&] {
-    // The text is gone before the matrix is built, which needs as much memory again.
-    SquareEntries entries = readSquareEntries(path, memoryBytes);
-    return CsrMatrix::fromTriplets(entries.n, entries.n, std::move(entries.list));
-  });
+  // The text is gone before the matrix is built, which needs as much memory again.
+  return toMatrix(readMatrixMarketEntries(path, memoryBytes));
+}
+
+CsrMatrix toMatrix(MatrixEntries entries) {
+  return CsrMatrix::fromTriplets(entries.n, entries.n, std::move(entries.list));
 }
 
 std::vector<double> readMatrixMarketVector(const std::string& path, int n) {

@@ -19,6 +19,18 @@ namespace lsde {
 /// line for anything malformed.
 CsrMatrix readMatrixMarketMatrix(const std::string& path, std::uint64_t memoryBytes);
 
+/// A square matrix's entries as read, in file order with the mirrors of a symmetric file, before
+/// its rows are laid out: what they cost follows the file, whatever its size line claims.
+struct MatrixEntries {
+  int n = 0;
+  int sizeLine = 0;  // the line of "rows cols entries"
+  std::vector<Triplet> list;
+};
+
+/// readMatrixMarketMatrix in two steps: the entries (throwing as it does), then the matrix.
+MatrixEntries readMatrixMarketEntries(const std::string& path, std::uint64_t memoryBytes);
+CsrMatrix toMatrix(MatrixEntries entries);
+
 /// Reads a vector of n values from a Matrix Market file of an n × 1 matrix: array (n values)
 /// or coordinate ("i 1 value" lines; missing values are 0, values at one place add up).
 /// Throws FileError as readMatrixMarketMatrix does, and for any shape but n × 1.

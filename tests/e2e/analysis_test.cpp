@@ -66,6 +66,17 @@ TEST(Analysis, ResponseOfTheTwoMassExample) {
   ASSERT_EQ(harmonics.size(), 3u);
   EXPECT_EQ((std::vector<double>{harmonics[0][0], harmonics[1][0], harmonics[2][0]}),
             (std::vector<double>{0.5, 1.5, 2}));
+
+  // A coordinate without mass leaves M singular, not K − Ω²·M.
+  const std::string dir = scratchDir(), general = "%%MatrixMarket matrix coordinate real general\n";
+  writeFile(dir + "/M.mtx", general + "2 2 1\n1 1 1\n");
+  writeFile(dir + "/K.mtx", general + "2 2 2\n1 1 1\n2 2 1\n");
+  writeFile(dir + "/F.csv", "dof,amplitude,omega,phase\n1,1,1,0\n");
+  EXPECT_EQ(runLsde({"frf", "--mass", "M.mtx", "--stiffness", "K.mtx", "--harmonic", "F.csv",
+                     "--omega", "0:0:1", "--format", "csv"},
+                    dir)
+                .out,
+            "omega,amp1,phase1,amp2,phase2\n0,1,0,0,0\n");
 }
 
 // An input file with the two-mass example's M, C and drives and the given K rows.

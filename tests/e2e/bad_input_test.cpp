@@ -1,5 +1,6 @@
 // Every kind of bad input ends with one line on standard error and exit status 1; hostile and
 // oversized files end in time, in memory that follows the file, run or in one line.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "process.hpp"
@@ -51,6 +52,8 @@ TEST(BadInput, EndsWithOneLineOnStandardErrorAndStatusOneAlsoForUnreadableOrHuge
       {{"no-such-file.csv"}, "lsde: no-such-file.csv: cannot open: No such file or directory\n"},
       {{}, "lsde: input.csv: cannot open: No such file or directory\n"},
       {{"."}, "lsde: .: cannot read: Is a directory\n"},
+      {{"/dev/zero"}, "lsde: /dev/zero: not a regular file or pipe\n"},  // it never ends
+      {{"spectrum", "/dev/zero"}, "lsde: /dev/zero: not a regular file or pipe\n"},
   };
   for (const auto& [args, message] : unreadable) {
     const RunResult r = expectFailure(runLsde(args));
@@ -104,6 +107,9 @@ TEST(Bounds, LargeFilesRunInFullInTimeWithMemoryFollowingTheFileNotItsLines) {
   std::size_t echoed = 0, at = 0;
   while ((at = r.out.find("ADDING", at) + 1) != 0) ++echoed;  // npos + 1 is 0
   EXPECT_EQ(echoed, 100000u);
+  ASSERT_EQ(::mkfifo((dir + "/p").c_str(), 0600), 0);  // a named pipe, as <(cat f.csv) gives
+  // Opened read-write, the writer never waits for a reader that may not come.
+  EXPECT_EQ(runLsde({"p"}, dir, {.in = "|(timeout 10 cat f.csv 1<>p 2>&- &)"}).out, r.out);
   const std::string text = drivenByMany(1) + randomText(1 << 20, 5, true);  // 40 MiB never read
   const RunResult unread = runOn(text);
   ASSERT_EQ(unread.status, 0) << unread.err;

@@ -135,6 +135,10 @@ TEST(Models, BadFilesAndOptionsFailWithOneLineNamingTheFile) {
        "lsde: K.mtx: a 3 × 3 matrix, but the mass matrix M.mtx is 2 × 2\n"},
       {{{"M.mtx", kHeader + "2 2 2\n1 1 1\n2 2 0\n"}, {"K.mtx", kTwo}}, model, 1,
        "lsde: M.mtx: the mass matrix M is singular; nothing to integrate\n"},
+      {{{"M.mtx", kHeader + "50000000 50000000 0\n"}, {"K.mtx", kHeader + "50000000 50000000 1\n1 1 1\n"}}, model, 1,
+       "lsde: M.mtx:2: the model's 50000000 rows need an entry each in M, K or C, but the files hold 1 entries\n"},
+      {{{"K.mtx", kTwo}}, {"--mass", "K.mtx", "--stiffness", "K.mtx", "--harmonic", "/dev/urandom"}, 1,
+       "lsde: /dev/urandom: not a regular file or pipe\n"},
       {{{"M.mtx", kTwo}, {"K.mtx", kHeader + "2 2 2\n1 1 -40000\n2 2 -40000\n"}},
        with({"--method", "newmark"}), 1,
        "lsde: M.mtx, K.mtx: the Newmark matrix K + 2/dt·C + 4/dt²·M is singular; nothing to integrate\n"},
@@ -152,6 +156,7 @@ TEST(Models, BadFilesAndOptionsFailWithOneLineNamingTheFile) {
     for (const auto& [name, text] : c.files) writeFile(dir + "/" + name, text);
     const RunResult r = runLsde(c.args, dir);
     EXPECT_EQ(r.status, c.status) << c.err;
+    EXPECT_LT(r.peakKiB, 64 * 1024) << c.err;  // nothing of a size only a size line claims
     EXPECT_EQ(r.out, "") << c.err;
     if (!c.err.empty()) {
       EXPECT_EQ(r.err, c.err);

@@ -26,6 +26,7 @@ struct Row {
   int status;
   std::string err;
   std::string after;  // a shell test that holds afterwards; want.txt holds the whole output
+  std::string out = ">stdout.txt";
 };
 
 TEST(OutputTarget, LinksLeadToTheirFileDevicesAndFifosAreWrittenIntoTheUnwritableIsRefused) {
@@ -49,6 +50,8 @@ TEST(OutputTarget, LinksLeadToTheirFileDevicesAndFifosAreWrittenIntoTheUnwritabl
       {"mkdir d", {"-o", "d", "missing.csv"}, 1, "lsde: d: cannot write: Is a directory\n",
        "test -d d"},
       {"", {"-o", "new.txt", "f.csv"}, 0, "", "cmp new.txt want.txt"},
+      {"echo previous >log", {"-o", "/dev/stdout", "f.csv"}, 0, "",  // not replaced: appended to
+       "{ echo previous; cat want.txt; } | cmp - log", ">>log"},
       // The stability check's own arithmetic overflows; the step is still unstable.
       {"", {"--dt", "1e308", "--steps", "1", "-o", "new.txt", "f.csv"}, 0, "lsde: warning: the "
        "step 1e+308 is unstable for this system (its fastest mode grows about ×inf per two "
@@ -68,7 +71,7 @@ TEST(OutputTarget, LinksLeadToTheirFileDevicesAndFifosAreWrittenIntoTheUnwritabl
       fs::permissions(fs::path(dir).parent_path(), fs::perms::others_exec, fs::perm_options::add);
       ASSERT_EQ(shell(dir, "chown -R 65534:65534 ."), 0);
     }
-    const RunResult r = runLsde(row.args, dir, {.under = unprivileged});
+    const RunResult r = runLsde(row.args, dir, {.out = row.out, .under = unprivileged});
     EXPECT_EQ(r.status, row.status);
     EXPECT_EQ(r.out + r.err, row.err);
     EXPECT_EQ(shell(dir, row.after + " && test -z \"$(find . -name '.*.*')\""), 0);

@@ -109,6 +109,7 @@ TEST(Loads, MalformedFilesFailWithTheLineAndWhatIsWrong) {
       {"t,x\n", true, "1: the header's \"x\" is not a dof number"},
       {"t,1\n0,1\n0,2\n", true, "3: the time 0 does not increase (the row before is at 0)"},
       {"t,1,2\n0,1,2\n1,2\n", true, "3: expected 3 fields, as the header has, found 2"},
+      {"t,1,2\n0,1,2\n1,2,3,4,5\n", true, "3: expected 3 fields, as the header has, found 5"},
       {"t,1\n0,\n", true, "2: field 2 is empty"},
       {"t,1\nx,1\n", true, "2: the time is not a number: \"x\""},
   };
